@@ -1,0 +1,27 @@
+# A core library: every .cpp file of the calling folder, no Qt.
+function(corvane_core_library name)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_link_libraries(${name} PUBLIC corvane_flags ${ARGN})
+  else()
+    add_library(${name} INTERFACE)
+    target_link_libraries(${name} INTERFACE corvane_flags ${ARGN})
+  endif()
+endfunction()
+
+# A test suite: every *_test.cpp file of the calling folder in one executable.
+function(corvane_test_suite name)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE corvane_test_support GTest::gtest_main GTest::gmock ${ARGN})
+  gtest_discover_tests(${name}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "XDG_RUNTIME_DIR=${CORVANE_TEST_RUNTIME};TZ=UTC;CORVANE_SOURCE_DIR=${CMAKE_SOURCE_DIR};CORVANE_BINARY_DIR=${CMAKE_BINARY_DIR}")
+endfunction()
+
+# A benchmark program.
+function(corvane_bench name source)
+  add_executable(${name} ${source})
+  target_link_libraries(${name} PRIVATE benchmark::benchmark ${ARGN})
+endfunction()

@@ -1,0 +1,46 @@
+#pragma once
+// The encoding shared by the binary data files: little-endian words, no header, and
+// strings as a 16-bit signed length (bytes + 1), the bytes, and a zero byte.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace corvane {
+
+// Readers take a string into a 1000-byte buffer; a longer length word is damage.
+inline constexpr int kMaxStringLength = 1000;
+
+class CDataReader {
+public:
+    explicit CDataReader(std::string_view bytes) : m_bytes(bytes) {}
+    std::size_t Remaining() const { return m_bytes.size() - m_pos; }
+    bool Word(std::int16_t& value);
+    bool Word(std::uint16_t& value);
+    bool Dword(std::int32_t& value);
+    // False, and nothing consumed that matters, for a length word of 0, below 0 or above
+    // 1000, or a string cut short by the end of the data: the record is damaged.
+    bool String(std::string& text);
+    // A string whose length word has already been read.
+    bool StringBody(std::int16_t length, std::string& text);
+
+private:
+    std::string_view m_bytes;
+    std::size_t m_pos = 0;
+};
+
+class CDataWriter {
+public:
+    void Word(std::int16_t value);
+    void Word(std::uint16_t value) { Word(static_cast<std::int16_t>(value)); }
+    void Dword(std::int32_t value);
+    // Texts longer than a reader's buffer are cut to 999 bytes: a longer one would make
+    // every reader reject the record and all records after it.
+    void String(std::string_view text);
+    const std::string& bytes() const { return m_bytes; }
+
+private:
+    std::string m_bytes;
+};
+
+}  // namespace corvane

@@ -1,0 +1,48 @@
+#include "tests/support/fakes.h"
+
+namespace corvane::test {
+
+PumpResult CFakePump::Wait(int maxMs, int /*fd*/, bool takeEvents)
+{
+    ++waits;
+    if (!takeEvents) ++waitsWithoutEvents;
+    if (takeEvents) {
+        if (m_pending != PumpResult::Continue) {
+            PumpResult result = m_pending;
+            m_pending = PumpResult::Continue;
+            return result;
+        }
+        if (onWait) {
+            PumpResult result = onWait(maxMs);
+            if (result != PumpResult::Continue) return result;
+        }
+    }
+    if (!(ready && ready())) m_clock.Advance(maxMs > 0 ? static_cast<std::uint64_t>(maxMs) : 1);
+    return PumpResult::Continue;
+}
+
+MbAnswer CRecordingMessageBox::Show(const std::string& text, const std::string& caption, MbIcon icon,
+                                    MbButtons buttons)
+{
+    shown.push_back({text, caption, icon, buttons});
+    if (!answers.empty()) {
+        MbAnswer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    switch (buttons) {
+    case MbButtons::Ok: return MbAnswer::Ok;
+    case MbButtons::RetryCancel: return MbAnswer::Cancel;
+    case MbButtons::YesNo: return MbAnswer::No;
+    }
+    return MbAnswer::Ok;
+}
+
+std::string CRecordingMessageBox::Texts() const
+{
+    std::string all;
+    for (const auto& box : shown) all += box.caption + ": " + box.text + "\n";
+    return all;
+}
+
+}  // namespace corvane::test
