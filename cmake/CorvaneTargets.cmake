@@ -13,6 +13,9 @@ endfunction()
 # A test suite: every *_test.cpp file of the calling folder in one executable.
 function(corvane_test_suite name)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  if(NOT sources)
+    return()
+  endif()
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE corvane_test_support GTest::gtest_main GTest::gmock ${ARGN})
   gtest_discover_tests(${name}
