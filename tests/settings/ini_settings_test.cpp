@@ -1,0 +1,351 @@
+#include "settings/ini_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "common/file_io.h"
+#include "tests/support/temp_dir.h"
+
+namespace corvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Sets an environment variable for the life of the object and puts the old value back.
+class CScopedEnv {
+public:
+    CScopedEnv(const char* name, const char* value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name)) m_old = old;
+        if (value)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
+    }
+    ~CScopedEnv()
+    {
+        if (m_old)
+            ::setenv(m_name, m_old->c_str(), 1);
+        else
+            ::unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+class IniSettingsTest : public ::testing::Test {
+protected:
+    test::CTempDir m_dir;
+    std::string m_config = m_dir.File("config");
+    std::string m_sysconf = m_dir.File("etc");
+    CScopedEnv m_xdg{"XDG_CONFIG_HOME", m_config.c_str()};
+    CScopedEnv m_sys{"CORVANE_SYSCONFDIR", m_sysconf.c_str()};
+
+    std::string UserFile() const { return m_config + "/Tarnwick/Corvane.ini"; }
+    std::string MachineFile() const { return m_sysconf + "/Tarnwick/Corvane.ini"; }
+    static std::string Slurp(const std::string& path)
+    {
+        std::string text;
+        ReadWholeFile(path, text);
+        return text;
+    }
+    static void Put(const std::string& path, const std::string& text)
+    {
+        fs::create_directories(fs::path(path).parent_path());
+        FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+    }
+};
+
+TEST_F(IniSettingsTest, FilesAreNamedAfterTheTitleInBothScopes)
+{
+    CIniSettings settings("Corvane");
+    EXPECT_EQ(settings.UserFile(), UserFile());
+    EXPECT_EQ(settings.MachineFile(), MachineFile());
+    CIniSettings other("Night Desk");
+    EXPECT_EQ(other.UserFile(), m_config + "/Tarnwick/Night Desk.ini");
+}
+
+TEST_F(IniSettingsTest, DefaultFoldersWithoutTheEnvironment)
+{
+    std::string home = m_dir.File("home");
+    CScopedEnv homeEnv("HOME", home.c_str());
+    CScopedEnv noSys("CORVANE_SYSCONFDIR", nullptr);
+    {
+        CScopedEnv noXdg("XDG_CONFIG_HOME", nullptr);
+        CIniSettings settings("Corvane");
+        EXPECT_EQ(settings.UserFile(), home + "/.config/Tarnwick/Corvane.ini");
+        EXPECT_EQ(settings.MachineFile(), "/etc/xdg/Tarnwick/Corvane.ini");
+    }
+    CScopedEnv relative("XDG_CONFIG_HOME", "relative/config");  // invalid: ignored
+    EXPECT_EQ(CIniSettings("Corvane").UserFile(), home + "/.config/Tarnwick/Corvane.ini");
+}
+
+TEST_F(IniSettingsTest, EveryValueComesBackExactly)
+{
+    const std::vector<std::string> values = {
+        "a,b,,c",
+        "\"quoted\"",
+        "\"",
+        "\"\"",
+        "x\"",
+        "a=b=c",
+        ";not a comment",
+        "#not a comment",
+        "  leading",
+        "trailing  ",
+        " ",
+        "\tTab\t",
+        "line one\r\nline two\n",
+        std::string("nul\0inside\0", 11),
+        "\xC3\xA9t\xE9 \xFF\x80",
+        "back\\slash\\",
+        "\\n is not a newline",
+        "\\x41",
+        "[Section]",
+        "\x01\x1F\x7F",
+        "M1Q0X4E0V1S7=255",
+        std::string(1500, 'z'),
+    };
+    {
+        CIniSettings writer("Corvane");
+        for (std::size_t i = 0; i < values.size(); ++i)
+            writer.WriteSetting("Preferences", "Key" + std::to_string(i), values[i]);
+    }
+    CIniSettings reader("Corvane");
+    for (std::size_t i = 0; i < values.size(); ++i)
+        EXPECT_EQ(reader.GetSetting("Preferences", "Key" + std::to_string(i), "absent"), values[i])
+            << "value " << i;
+}
+
+TEST_F(IniSettingsTest, OddSectionAndKeyNamesComeBackExactly)
+{
+    const std::vector<std::pair<std::string, std::string>> names = {
+        {"Preferences", "LogSchedule+"}, {"Pre]fs", "k"},   {"[x]", "=eq=ual"},
+        {"s", ";semi"},                  {"s", "#hash"},    {"s", " padded "},
+        {"s", "[bracket"},               {"s", "a\\b\nc"},
+    };
+    CIniSettings settings("Corvane");
+    for (std::size_t i = 0; i < names.size(); ++i)
+        settings.WriteSetting(names[i].first, names[i].second, "v" + std::to_string(i));
+    CIniSettings reader("Corvane");
+    for (std::size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(reader.GetSetting(names[i].first, names[i].second, "absent"), "v" + std::to_string(i))
+            << names[i].first << "/" << names[i].second;
+}
+
+TEST_F(IniSettingsTest, AnEmptyValueIsNotAnAbsentKey)
+{
+    CIniSettings settings("Corvane");
+    settings.WriteSetting("Preferences", "DialPrefix", "");
+    EXPECT_EQ(settings.GetSetting("Preferences", "DialPrefix", "9,"), "");
+    EXPECT_EQ(settings.GetSetting("Preferences", "Group", "none"), "none");
+    EXPECT_EQ(settings.GetSetting("Absent", "DialPrefix", "none"), "none");
+}
+
+TEST_F(IniSettingsTest, FileTextIsPlainIni)
+{
+    CIniSettings settings("Corvane");
+    settings.WriteSetting("Preferences", "AutoExit", "1");
+    settings.Write(key::LogSchedulePlus, "0");
+    settings.WriteSetting("Preferences", "DialPrefix", " 9,");
+    settings.WriteSetting("Log", "FileName", "C:\\log\ttxt");
+    settings.WriteSetting("Preferences", "AutoExit", "0");  // changed in place
+    settings.Write(key::PagePort, "COM2");
+    EXPECT_EQ(Slurp(UserFile()),
+              "[Preferences]\n"
+              "AutoExit=0\n"
+              "LogSchedule+=0\n"
+              "DialPrefix=\" 9,\"\n"
+              "\n"
+              "[Log]\n"
+              "FileName=C:\\\\log\\ttxt\n");
+    EXPECT_EQ(Slurp(MachineFile()), "[Modem]\nPagePort=COM2\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(UserFile().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);  // it holds the scrambled passwords
+}
+
+TEST_F(IniSettingsTest, HandEditedFileIsReadAndKeptWhenWritten)
+{
+    Put(UserFile(),
+        "; written by hand\r\n"
+        "Stray=before any section\r\n"
+        "[Preferences]\r\n"
+        "  NumberRings = 4  \r\n"
+        "# a note\r\n"
+        "Voice1Label=\"  Office  \"\r\n"
+        "NumberRings=5\r\n"
+        "no equals sign here\r\n"
+        "\r\n"
+        "[Pager]\r\n"
+        "DialAttempts=2\r\n");
+    CIniSettings settings("Corvane");
+    EXPECT_EQ(settings.GetSetting("Preferences", "NumberRings", "3"), "4");  // the first one counts
+    EXPECT_EQ(settings.GetSetting("Preferences", "Voice1Label", "Work"), "  Office  ");
+    EXPECT_EQ(settings.GetSetting("Pager", "DialAttempts", "5"), "2");
+    EXPECT_EQ(settings.GetSetting("Preferences", "Stray", "none"), "none");
+
+    settings.WriteSetting("Preferences", "DataLabel", "Desk");
+    settings.WriteSetting("Pager", "DialAttempts", "7");
+    EXPECT_EQ(Slurp(UserFile()),
+              "; written by hand\n"
+              "Stray=before any section\n"
+              "[Preferences]\n"
+              "  NumberRings = 4  \n"
+              "# a note\n"
+              "Voice1Label=\"  Office  \"\n"
+              "NumberRings=5\n"
+              "no equals sign here\n"
+              "DataLabel=Desk\n"
+              "\n"
+              "[Pager]\n"
+              "DialAttempts=7\n");
+}
+
+TEST_F(IniSettingsTest, ChangesByAnotherProgramAreSeenAtTheNextRead)
+{
+    CIniSettings mine("Corvane");
+    CIniSettings theirs("Corvane");
+    EXPECT_EQ(mine.GetSetting("Preferences", "NumberRings", "3"), "3");
+    theirs.WriteSetting("Preferences", "NumberRings", "6");
+    EXPECT_EQ(mine.GetSetting("Preferences", "NumberRings", "3"), "6");
+    Put(UserFile(), "[Preferences]\nNumberRings=8\n");
+    EXPECT_EQ(mine.GetSetting("Preferences", "NumberRings", "3"), "8");
+}
+
+TEST_F(IniSettingsTest, UserModemSettingMovesToTheMachineScopeOnFirstRead)
+{
+    Put(UserFile(), "[Modem]\nPagePort=COM3\n[Preferences]\nAutoExit=1\n");
+    CIniSettings settings("Corvane");
+    EXPECT_EQ(settings.Get(key::PagePort), "COM3");
+    EXPECT_EQ(Slurp(MachineFile()), "[Modem]\nPagePort=COM3\n");
+    EXPECT_EQ(settings.GetSetting("Modem", "PagePort", "gone"), "gone");
+    EXPECT_EQ(settings.GetSetting("Preferences", "AutoExit", "0"), "1");
+    EXPECT_EQ(settings.Get(key::PagePort), "COM3");
+}
+
+TEST_F(IniSettingsTest, MachineValueWinsAndTheUserValueIsLeftAlone)
+{
+    Put(UserFile(), "[Modem]\nPagePort=COM3\n");
+    Put(MachineFile(), "[Modem]\nPagePort=COM1\n");
+    CIniSettings settings("Corvane");
+    EXPECT_EQ(settings.Get(key::PagePort), "COM1");
+    EXPECT_EQ(settings.GetSetting("Modem", "PagePort", "gone"), "COM3");
+    EXPECT_EQ(settings.Get(key::PagePortBaud), "300");  // neither scope: the default
+}
+
+// A machine folder that cannot be created, whoever runs the test: its parent is a file.
+TEST_F(IniSettingsTest, UnwritableMachineScopeKeepsTheValueInTheUserScope)
+{
+    Put(m_dir.File("plainfile"), "not a folder");
+    std::string blocked = m_dir.File("plainfile") + "/etc";
+    CScopedEnv sys("CORVANE_SYSCONFDIR", blocked.c_str());
+    Put(UserFile(), "[Modem]\nPagePort=COM4\n");
+    CIniSettings settings("Corvane");
+    EXPECT_FALSE(settings.WriteMachineSetting("Modem", "PageModemType", "Hayes"));
+    EXPECT_EQ(settings.Get(key::PagePort), "COM4");
+    EXPECT_EQ(settings.GetSetting("Modem", "PagePort", "gone"), "COM4");
+    EXPECT_EQ(settings.Get(key::PagePort), "COM4");
+}
+
+// As /etc/xdg is for a user. Root writes through any mode, so this case needs a user.
+TEST_F(IniSettingsTest, ReadOnlyMachineFolderOrFileRefusesWrites)
+{
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes through file modes";
+    Put(MachineFile(), "[Modem]\nPagePort=COM1\n");
+    Put(UserFile(), "[Modem]\nMonitorPort=COM2\n");
+    ::chmod(MachineFile().c_str(), 0444);
+    CIniSettings settings("Corvane");
+    EXPECT_FALSE(settings.WriteMachineSetting("Modem", "PagePort", "COM3"));
+    ::chmod(MachineFile().c_str(), 0644);
+    ::chmod((m_sysconf + "/Tarnwick").c_str(), 0555);
+    EXPECT_FALSE(settings.WriteMachineSetting("Modem", "PagePort", "COM3"));
+    EXPECT_EQ(settings.Get(key::MonitorPort), "COM2");
+    EXPECT_EQ(settings.GetSetting("Modem", "MonitorPort", "gone"), "COM2");
+    ::chmod((m_sysconf + "/Tarnwick").c_str(), 0755);
+    EXPECT_EQ(settings.Get(key::PagePort), "COM1");
+}
+
+TEST_F(IniSettingsTest, AFailedWriteLeavesTheOldFileWhole)
+{
+    CIniSettings settings("Corvane");
+    ASSERT_TRUE(settings.WriteMachineSetting("Modem", "PageInitializationString", std::string(3000, 'A')));
+    std::string before = Slurp(MachineFile());
+
+    // A file size limit makes the write of the replacement fail halfway, for root as well.
+    rlimit old {};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 2048;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    bool written = settings.WriteMachineSetting("Modem", "PagePort", "COM2");
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(Slurp(MachineFile()), before);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(m_sysconf + "/Tarnwick"))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Corvane.ini", "Corvane.ini.lock"}));
+}
+
+TEST_F(IniSettingsTest, ErasingRemovesTheKeyAndOnlyIt)
+{
+    // The migration is the one path that erases; a key written twice by hand goes entirely.
+    Put(UserFile(), "[Modem]\nPagePort=COM3\nPagePort=COM4\nIPPort=2000\n");
+    CIniSettings settings("Corvane");
+    EXPECT_EQ(settings.Get(key::PagePort), "COM3");
+    EXPECT_EQ(Slurp(UserFile()), "[Modem]\nIPPort=2000\n");
+}
+
+TEST_F(IniSettingsTest, TwoProcessesWritingAtOnceLoseNoKey)
+{
+    constexpr int kKeys = 150;
+    CIniSettings("Corvane").WriteSetting("Preferences", "Start", "1");
+    pid_t children[2];
+    for (int child = 0; child < 2; ++child) {
+        children[child] = ::fork();
+        ASSERT_GE(children[child], 0);
+        if (children[child] == 0) {
+            CIniSettings settings("Corvane");
+            std::string prefix = child == 0 ? "A" : "B";
+            for (int i = 0; i < kKeys; ++i)
+                settings.WriteSetting(child == 0 ? "Preferences" : "Pager", prefix + std::to_string(i),
+                                      std::to_string(i));
+            ::_exit(0);
+        }
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    CIniSettings settings("Corvane");
+    int missing = 0;
+    for (int i = 0; i < kKeys; ++i) {
+        missing += settings.GetSetting("Preferences", "A" + std::to_string(i), "") != std::to_string(i);
+        missing += settings.GetSetting("Pager", "B" + std::to_string(i), "") != std::to_string(i);
+    }
+    EXPECT_EQ(missing, 0);
+    EXPECT_EQ(settings.GetSetting("Preferences", "Start", ""), "1");
+}
+
+}  // namespace
+}  // namespace corvane
