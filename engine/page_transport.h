@@ -66,6 +66,9 @@ enum CallResult : int {
     kCallRejected = 13,
 };
 
+// The error-log code of a page that a gateway did not take.
+inline constexpr int kGatewayNotHandedOver = 111;
+
 // Result codes of the SNPP client.
 enum SnppResult : int {
     kSnppNoSocket = 101,

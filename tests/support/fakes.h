@@ -17,14 +17,19 @@ namespace corvane::test {
 // A clock that moves only when told to (or when the fake pump waits).
 class CFakeClock : public IClock {
 public:
-    std::time_t Now() const override { return m_now + static_cast<std::time_t>(m_tick / 1000); }
+    std::time_t Now() const override { return m_now + static_cast<std::time_t>((m_tick - m_tickAtNow) / 1000); }
     std::uint64_t TickMs() const override { return m_tick; }
-    void SetNow(std::time_t now) { m_now = now - static_cast<std::time_t>(m_tick / 1000); }
+    void SetNow(std::time_t now)
+    {
+        m_now = now;
+        m_tickAtNow = m_tick;
+    }
     void Advance(std::uint64_t ms) { m_tick += ms; }
 
 private:
     std::time_t m_now = 983955900;  // 03/07/01 09:05 UTC
     std::uint64_t m_tick = 1000000;
+    std::uint64_t m_tickAtNow = 1000000;
 };
 
 // Each Wait() advances the fake clock by the time asked for, unless `ready` says the
