@@ -5,7 +5,8 @@ namespace corvane {
 void ApplyMessageChoice(std::vector<PagerRecord>& entries, int messaging)
 {
     if (messaging != 1 && messaging != 2) return;
-    for (PagerRecord& entry : entries) entry.DefaultPageContent = messaging == 1 ? "1" : "0";
+    const std::string content(1, messaging == 1 ? '1' : '0');
+    for (PagerRecord& entry : entries) entry.DefaultPageContent = content;
 }
 
 PromptNeeds NeedsPrompt(const std::vector<PagerRecord>& entries)
