@@ -65,8 +65,8 @@ public:
     void Reload(const DataFiles& files);
     void LoadLocal(const DataFiles& files);
     void LoadSharedFile(const DataFiles& files);
-    // False when the user cancelled after PAGERS.DAT could not be written;
-    // MONITOR.DAT is written in either case.
+    // False when the user cancelled after PAGERS.DAT (or MONITOR.DAT) could not be
+    // written; MONITOR.DAT is written in either case.
     bool Save(const DataFiles& files);
 
 private:
