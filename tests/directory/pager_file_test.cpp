@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include "common/file_io.h"
 #include "directory/monitor_file.h"
 #include "settings/memory_settings.h"
 #include "tests/support/fakes.h"
@@ -220,6 +223,27 @@ TEST(PagerFile, EveryLayoutLoadsAsItsRecord)
         EXPECT_EQ(list.at(0), expected);
         EXPECT_EQ(list.at(1), expected);
     }
+}
+
+// The fuzzer's seeds are meant to be valid files, one per layout: see that they are.
+TEST(PagerFile, SeedCorpusHoldsOneValidFilePerLayout)
+{
+    const char* source = std::getenv("CORVANE_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    fs::path folder = fs::path(source) / "tests/fuzz/corpus/pager_file_fuzz";
+    std::set<int> layouts;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        SCOPED_TRACE(entry.path().filename().string());
+        std::string bytes;
+        ASSERT_TRUE(ReadWholeFile(entry.path().string(), bytes));
+        CPagerList list;
+        PagerReadResult result = ReadPagerRecords(bytes, list);
+        EXPECT_FALSE(result.damaged);
+        EXPECT_EQ(result.records, 2u);
+        int first = static_cast<unsigned char>(bytes[0]) | static_cast<unsigned char>(bytes[1]) << 8;
+        layouts.insert(first >= 1 && first <= 14 ? first : 0);
+    }
+    EXPECT_EQ(layouts.size(), 15u);
 }
 
 TEST(PagerFile, FirstWord20IsTheLengthOfAnOldestLayoutName)
