@@ -1,0 +1,136 @@
+#pragma once
+// The frame's run state: the page queue and its send trigger, the pager list the sends
+// and commands use, the monitor switches and monitoring, and the one-second tick that
+// starts every automatic activity. The desktop frame and the headless program both
+// own one and drive it.
+
+#include <memory>
+#include <string>
+
+#include "app/core/command_topics.h"
+#include "app/core/frame_shell.h"
+#include "app/core/monitoring_control.h"
+#include "common/clock.h"
+#include "common/event_pump.h"
+#include "common/message_box.h"
+#include "directory/message_texts.h"
+#include "directory/pager_list.h"
+#include "engine/page_request.h"
+#include "engine/page_transport.h"
+#include "modem/page_ports.h"
+#include "settings/settings.h"
+
+namespace corvane {
+
+struct RunStateDeps {
+    ISettings& settings;
+    IMessageBox& messageBox;
+    IFrameShell& shell;
+    IEventPump& pump;
+    const IClock& clock;
+    IPagePorts& ports;
+    ITransports& transports;
+    IHookLibrary& hooks;
+    std::string title;    // the program title (after -K)
+    std::string dataDir;  // ends with '/'
+};
+
+// The tick's own settings, kept while running and read again when the preferences close.
+struct TickIntervals {
+    int numberRings = 3;
+    int callPageDelaySeconds = 180;
+    long pimScanSeconds = 3600;
+    long mailScanSeconds = 60;
+    long pagerRescanSeconds = 3600;
+};
+
+class CRunState : private ICommandShell, private ISeenMailLists {
+public:
+    explicit CRunState(RunStateDeps deps);
+    ~CRunState() override;
+    CRunState(const CRunState&) = delete;
+    CRunState& operator=(const CRunState&) = delete;
+
+    // Frame creation: log files created when missing, the data loaded, the monitor
+    // switches applied. The command line's page commands and -F file are queued.
+    void Create(bool quiet, int commandScanSeconds, const std::string& commandFileSpec);
+    void QueueCommandLinePages(const std::vector<std::string>& commands);
+    void QueueCommandFile(const std::string& path);
+    void ReadIntervals();
+
+    // One second of the program's life.
+    void OnTick();
+
+    // Commands of the main window.
+    void CancelPage();          // the Cancel button: stop flag and cancel the call
+    bool RefuseShutDown();      // true (and the refusal shown) while a page is in progress
+    void ToggleMonitorPhone();
+    void ToggleMonitorPim();
+    void ToggleMonitorMail();
+    void ToggleCallerIdPopup();
+    void TogglePause();
+    void RereadPagers();
+    void SendTestPage(const PagerRecord& edited);
+
+    CMonitoringControl& Monitoring() { return *m_monitoring; }
+    ICommandHandler& Commands() { return m_topics; }
+    CPageQueue& Queue() { return m_queue; }
+    CPagerList& Pagers() { return m_pagers; }
+    const DataFiles& Files() const { return m_files; }
+    const MessageTexts& Messages() const { return m_messages; }
+    SwitchState Switches() const;
+    bool CloseRequested() const { return m_closeRequested; }
+    int MonitoringPhase() const { return m_monitoringState; }
+    bool CancelPosted() const { return m_cancelPosted; }
+
+private:
+    // ICommandShell: what the command topics ask of the program.
+    void AddNewPager() override { m_d.shell.AddNewPager(); }
+    void RequestClose() override { m_closeRequested = true; }
+    void ShowQueueCount(int count) override { m_d.shell.SetQueueCount(count); }
+    // ISeenMailLists: the e-mail monitor is not part of this program yet: nothing seen.
+    void EmptySeenMailLists() override {}
+
+    void ApplyCallMonitor();
+    void ApplyMailMonitor();
+    void ApplyPimMonitor();
+    bool AnyPagerWith(std::uint16_t flag) const;
+    bool ToggleOn(int& currentSwitch, const SettingKey& key, std::uint16_t flag, const char* refusal);
+    void ShowSwitches() { m_d.shell.ShowSwitches(Switches()); }
+
+    void CloseRequestStep();
+    void RescanStep();
+    void SendTriggerStep();
+    void CommandFileStep();
+    void TrayStep();
+    void MonitoringStartStep();
+    void MonitoringEndStep();
+
+    RunStateDeps m_d;
+    DataFiles m_files;
+    CPageQueue m_queue;
+    CPagerList m_pagers;
+    MessageTexts m_messages;
+    CCommandTopics m_topics;
+    std::unique_ptr<CMonitoringControl> m_monitoring;
+    TickIntervals m_intervals;
+
+    int m_callMonitor = 0;
+    int m_pimMonitor = 0;
+    int m_mailMonitor = 0;
+    int m_callerIdPopup = 0;
+    int m_monitoringState = 0;  // 2 once the monitors run for this period
+    bool m_cancelPosted = false;
+    bool m_closeRequested = false;
+    bool m_alternateIcon = false;
+    int m_commandScanSeconds = 5;
+    std::string m_commandFileSpec;
+    std::time_t m_lastRescan = 0;
+    std::time_t m_lastCommandScan = 0;
+};
+
+inline constexpr const char* kShutDownRefusal =
+    "The application cannot be shut down.  There is currently a page in progress.  You must cancel the page "
+    "before shutting down the application.";
+
+}  // namespace corvane

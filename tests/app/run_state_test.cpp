@@ -1,0 +1,312 @@
+#include "app/core/run_state.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "common/file_io.h"
+#include "settings/memory_settings.h"
+#include "tests/engine/send_run_doubles.h"
+#include "tests/support/fakes.h"
+#include "tests/support/temp_dir.h"
+
+namespace corvane::test {
+namespace {
+
+using ::testing::ElementsAre;
+
+class CFakeFrame : public CFakeMainView, public IFrameShell {
+public:
+    // IMainView through the recording view.
+    void SetStatus(const std::string& t) override { CFakeMainView::SetStatus(t); }
+    void ResetStatus() override { CFakeMainView::ResetStatus(); }
+    void SetStatusField(const std::string& t) override { CFakeMainView::SetStatusField(t); }
+    void SetQueueCount(int c) override { CFakeMainView::SetQueueCount(c); }
+    void SetPageInProgress(bool p) override { CFakeMainView::SetPageInProgress(p); }
+    void Minimize() override { CFakeMainView::Minimize(); }
+    void Restore() override { CFakeMainView::Restore(); }
+    bool IsMinimized() const override { return CFakeMainView::IsMinimized(); }
+    void PostExit() override { CFakeMainView::PostExit(); }
+    void RefreshPagerList() override { CFakeMainView::RefreshPagerList(); }
+
+    void SetTitle(const std::string& title) override { titles.push_back(title); }
+    void ShowManualMonitoring(bool on) override { manual = on; }
+    void CloseProgram() override { ++closes; }
+    void PostCancel() override { ++cancels; }
+    void AddNewPager() override { ++addPagers; }
+    void ShowSwitches(const SwitchState& state) override { switches = state; }
+    void ShowAlternateIcon(bool alternate) override { icons.push_back(alternate); }
+
+    std::vector<std::string> titles;
+    bool manual = false;
+    int closes = 0;
+    int cancels = 0;
+    int addPagers = 0;
+    SwitchState switches;
+    std::vector<bool> icons;
+};
+
+class CFakeHooks : public IHookLibrary {
+public:
+    int RegisterHookSendWindow(int) override { return 1; }
+    int StartCBT() override { return 1; }
+    int StopCBT() override { return 1; }
+    int StartKeyOrMouse() override { return keyMouse ? 0 : (keyMouse = true, 1); }
+    int StopKeyOrMouse() override { keyMouse = false; return 1; }
+    bool ActivateScreenSaver() override { return false; }
+    bool keyMouse = false;
+};
+
+class RunStateTest : public ::testing::Test {
+protected:
+    RunStateTest()
+    {
+        settings.Write(key::LogFileName, dir.File("log.txt"));
+        settings.Write(key::PagePort, "/dev/ttyS0");
+    }
+
+    void Create() { state.Create(false, 5, spec); }
+
+    PagerRecord& AddPager(const std::string& name, std::uint16_t flags = 0)
+    {
+        PagerRecord& p = *state.Pagers().NewPager();
+        p.UserName = name;
+        p.PagerType = "1";
+        p.AutoPageFlags = flags;
+        return p;
+    }
+
+    void Tick(int seconds = 1)
+    {
+        for (int i = 0; i < seconds; ++i) {
+            clock.Advance(1000);
+            state.OnTick();
+        }
+    }
+
+    CTempDir dir;
+    CMemorySettings settings;
+    CRecordingMessageBox boxes;
+    CFakeFrame frame;
+    CFakeClock clock;
+    CFakePump pump{clock};
+    CFakePorts ports;
+    CScriptedTransports transports;
+    CFakeHooks hooks;
+    std::string spec;
+    CRunState state{RunStateDeps{settings, boxes, frame, pump, clock, ports, transports, hooks, "Corvane", dir.path()}};
+};
+
+TEST_F(RunStateTest, CreationMakesTheLogFilesAndLoadsThePagers)
+{
+    CPagerList saved;
+    saved.NewPager()->UserName = "Bob";
+    DataFiles files{dir.path(), settings, boxes};
+    saved.Save(files);
+    Create();
+    EXPECT_TRUE(FileExists(dir.File("log.txt")));
+    EXPECT_TRUE(FileExists(dir.File("errorlog.txt")));
+    ASSERT_NE(state.Pagers().FindByName("Bob"), nullptr);
+}
+
+TEST_F(RunStateTest, ACommandQueuedWhilePausedIsSentOnTheTickAfterTheUnpause)
+{
+    Create();
+    AddPager("Bob");
+    state.TogglePause();
+    EXPECT_TRUE(frame.switches.paused);
+    state.Commands().Execute("SendPage", "Bob/hello");
+    Tick(3);
+    EXPECT_TRUE(transports.calls.empty());
+    ASSERT_EQ(state.Queue().requests.size(), 1u);
+    EXPECT_EQ(frame.queueCounts.back(), 1);
+    state.TogglePause();
+    Tick();
+    ASSERT_EQ(transports.calls.size(), 1u);
+    EXPECT_EQ(transports.calls[0].pages[0].message, "hello");
+}
+
+TEST_F(RunStateTest, ThreeQueuedPagesAndOneSendMakeOneRun)
+{
+    Create();
+    AddPager("Bob");
+    for (int i = 0; i < 3; ++i) state.Commands().Execute("QueuePage", "Bob/page " + std::to_string(i));
+    Tick();
+    EXPECT_TRUE(transports.calls.empty());
+    state.Commands().Execute("SendPages", "");
+    Tick();
+    ASSERT_EQ(transports.calls.size(), 1u);
+    EXPECT_EQ(transports.calls[0].pages.size(), 3u);
+    EXPECT_THAT(frame.statusField, ElementsAre("Paging 1 of 3: Bob", "Paging 2 of 3: Bob", "Paging 3 of 3: Bob", "Idle"));
+}
+
+TEST_F(RunStateTest, CloseDuringAPageClosesOnTheFirstTickAfterIt)
+{
+    Create();
+    AddPager("Bob");
+    transports.sendScripts.push_back([this](std::vector<AddedPage>&) {
+        state.Commands().Execute("Close", "");
+        state.OnTick();  // the tick runs while the call waits
+        EXPECT_EQ(frame.closes, 0);
+        return 0;
+    });
+    state.Commands().Execute("SendPage", "Bob/hello");
+    Tick();
+    EXPECT_EQ(frame.closes, 0);  // the run ended inside this tick
+    Tick();
+    EXPECT_EQ(frame.closes, 1);
+    EXPECT_FALSE(state.CloseRequested());
+}
+
+TEST_F(RunStateTest, MonitoringThatEndsDuringAPagePostsOneCancelAndStopsAfterIt)
+{
+    Create();
+    AddPager("Bob", kAutoCallMonitor);
+    state.Monitoring().ToggleManualMonitoring();
+    Tick();
+    EXPECT_EQ(state.MonitoringPhase(), 2);
+    transports.sendScripts.push_back([this](std::vector<AddedPage>&) {
+        state.Monitoring().ToggleManualMonitoring();
+        state.OnTick();
+        state.OnTick();
+        return kCallCancelled;
+    });
+    state.Commands().Execute("SendPage", "Bob/hello");
+    Tick();
+    // The ticks during the page posted one cancel; the tick that ran the page stops
+    // the monitors once it has ended.
+    EXPECT_EQ(frame.cancels, 1);
+    EXPECT_EQ(state.MonitoringPhase(), 0);
+    EXPECT_FALSE(state.CancelPosted());
+}
+
+TEST_F(RunStateTest, MonitoringStartWarnsClearsThePauseAndOpensTheMonitorModem)
+{
+    settings.Write(key::MonitorPhone, "1");
+    settings.Write(key::ScheduleReminders, "1");
+    Create();
+    state.TogglePause();
+    state.Monitoring().ToggleManualMonitoring();
+    EXPECT_THAT(frame.titles, ElementsAre("Corvane - Monitoring"));
+    Tick();
+    EXPECT_EQ(boxes.Texts(),
+              "PIM Monitor: PIM Monitoring is enabled, but there is no pager set to receive the pages.  Please refer "
+              "to the PIMs tab on the Preferences dialog box.\n"
+              "PIM Monitor: PIM Monitoring is enabled, but there is no PIM selected.  Please refer to the PIMs tab on "
+              "the Preferences dialog box.\n"
+              "Call Monitor: Call Monitoring is enabled, but there is no pager set to receive the pages.  Please "
+              "refer to the Call Monitoring tab on the Preferences dialog box.\n");
+    EXPECT_FALSE(state.Queue().paused);
+    EXPECT_THAT(ports.events, ElementsAre("open monitor"));
+    state.Monitoring().ToggleManualMonitoring();
+    Tick();
+    EXPECT_THAT(ports.events, ElementsAre("open monitor", "close monitor"));
+}
+
+TEST_F(RunStateTest, AMonitorSwitchNeedsARecipient)
+{
+    Create();
+    state.ToggleMonitorPhone();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].caption, "Monitor Error");
+    EXPECT_EQ(boxes.shown[0].text,
+              "Call Monitoring cannot be enabled.  You have not selected a pager to receive Call Monitor pages.  "
+              "Please select a pager using the Call Monitoring tab on the Preferences dialog box.");
+    EXPECT_EQ(settings.Get(key::MonitorPhone), "0");
+    EXPECT_FALSE(frame.switches.callMonitor);
+
+    AddPager("Bob", kAutoCallMonitor | kAutoPim);
+    state.ToggleMonitorPhone();
+    EXPECT_EQ(settings.Get(key::MonitorPhone), "1");
+    EXPECT_TRUE(frame.switches.callMonitor);
+    EXPECT_TRUE(ports.events.empty());  // the modem opens only while monitoring by hand
+    state.ToggleMonitorPhone();
+    EXPECT_EQ(settings.Get(key::MonitorPhone), "0");
+
+    state.ToggleMonitorPim();  // no calendar selected: on
+    EXPECT_TRUE(frame.switches.pim);
+    state.ToggleMonitorPim();
+    settings.Write(key::OutlookMonitor, "1");
+    state.ToggleMonitorPim();  // a selected calendar cannot be opened: off again, selection cleared
+    EXPECT_FALSE(frame.switches.pim);
+    EXPECT_EQ(settings.Get(key::ScheduleReminders), "0");
+    EXPECT_EQ(settings.Get(key::OutlookMonitor), "0");
+}
+
+TEST_F(RunStateTest, MailMonitoringSaysThereIsNoMailSystem)
+{
+    settings.Write(key::MailMonitor, "1");
+    Create();
+    EXPECT_EQ(boxes.Texts(), "EMail Error: EMail is not installed in your system.\n");
+    EXPECT_EQ(settings.Get(key::MailMonitor), "0");
+    EXPECT_FALSE(frame.switches.mail);
+}
+
+TEST_F(RunStateTest, TheCallerIdPopupAsksFirstAndKeepsTheMonitorModemOpen)
+{
+    Create();
+    state.ToggleCallerIdPopup();  // answered No
+    EXPECT_EQ(boxes.shown.back().caption, "Modem Warning");
+    EXPECT_EQ(boxes.shown.back().buttons, MbButtons::YesNo);
+    EXPECT_FALSE(frame.switches.callerIdPopup);
+    boxes.answers.push_back(MbAnswer::Yes);
+    state.ToggleCallerIdPopup();
+    EXPECT_TRUE(frame.switches.callerIdPopup);
+    EXPECT_EQ(settings.Get(key::CIDPopup), "1");
+    EXPECT_THAT(ports.events, ElementsAre("open monitor"));
+    state.ToggleCallerIdPopup();
+    EXPECT_EQ(settings.Get(key::CIDPopup), "0");
+    EXPECT_THAT(ports.events, ElementsAre("open monitor", "close monitor"));
+}
+
+TEST_F(RunStateTest, ThePagerListIsReadAgainAfterItsInterval)
+{
+    settings.Write(key::PageListScanMinutes, "1");
+    Create();
+    CPagerList other;
+    other.NewPager()->UserName = "Added elsewhere";
+    DataFiles files{dir.path(), settings, boxes};
+    other.Save(files);
+    Tick(60);
+    EXPECT_EQ(state.Pagers().FindByName("Added elsewhere"), nullptr);
+    Tick();
+    EXPECT_NE(state.Pagers().FindByName("Added elsewhere"), nullptr);
+    EXPECT_EQ(frame.refreshes, 1);
+}
+
+TEST_F(RunStateTest, CommandFilesAreScannedEveryInterval)
+{
+    spec = dir.File("*.cmd");
+    Create();
+    AddPager("Bob");
+    dir.Write("one.cmd", "Bob/from a file\n");
+    Tick(5);
+    EXPECT_TRUE(FileExists(dir.File("one.cmd")));
+    Tick();
+    EXPECT_FALSE(FileExists(dir.File("one.cmd")));
+    Tick();
+    ASSERT_EQ(transports.calls.size(), 1u);
+    EXPECT_EQ(transports.calls[0].pages[0].message, "from a file");
+}
+
+TEST_F(RunStateTest, TheShutDownIsRefusedDuringAPage)
+{
+    Create();
+    EXPECT_FALSE(state.RefuseShutDown());
+    state.Queue().pageInProgress = true;
+    EXPECT_TRUE(state.RefuseShutDown());
+    EXPECT_EQ(boxes.shown.back().caption, "Shut-Down");
+    EXPECT_EQ(boxes.shown.back().icon, MbIcon::Error);
+}
+
+TEST_F(RunStateTest, TheTrayIconAlternatesWhileAPageIsSent)
+{
+    Create();
+    state.Queue().pageInProgress = true;
+    Tick(3);
+    state.Queue().pageInProgress = false;
+    Tick(2);
+    EXPECT_THAT(frame.icons, ElementsAre(true, false, true, false));
+}
+
+}  // namespace
+}  // namespace corvane::test
