@@ -1,0 +1,141 @@
+// corvane-ctl [-K"title"] [-t MS] TOPIC [DATA]
+// corvane-ctl [-K"title"] [-t MS] --topics
+//
+// Executes TOPIC with DATA (passed unchanged, as one argument) on the running
+// instance of the title. Exit status: 0 FACK, 1 not processed or refused, 2 no
+// instance answered, 64 a usage error.
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/core/command_client.h"
+#include "app/core/command_topics.h"
+
+namespace {
+
+constexpr int kExitAck = 0;
+constexpr int kExitNotProcessed = 1;
+constexpr int kExitNoInstance = 2;
+constexpr int kExitUsage = 64;
+constexpr int kDefaultTimeoutMs = 5000;
+
+struct Options {
+    std::string title = "Corvane";
+    int timeoutMs = -1;  // not given
+    bool listTopics = false;
+    std::vector<std::string> operands;
+};
+
+void Usage(std::FILE* out)
+{
+    std::fputs("usage: corvane-ctl [-K\"title\"] [-t MS] TOPIC [DATA]\n"
+               "       corvane-ctl [-K\"title\"] [-t MS] --topics\n",
+               out);
+}
+
+// -K"title" reaches us as -Ktitle when the shell removed the quotes, or with them
+// when it was quoted whole; -K title is the split form.
+std::string Unquote(std::string value)
+{
+    if (!value.empty() && value.front() == '"') value.erase(0, 1);
+    if (!value.empty() && value.back() == '"') value.pop_back();
+    return value;
+}
+
+bool ParseTimeout(const std::string& text, int& ms)
+{
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    ms = std::atoi(text.c_str());
+    return true;
+}
+
+bool Parse(int argc, char** argv, Options& options, bool& help)
+{
+    int i = 1;
+    for (; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--") {
+            ++i;
+            break;
+        }
+        if (arg.size() < 2 || arg[0] != '-') break;
+        if (arg == "-h" || arg == "--help") {
+            help = true;
+            return true;
+        }
+        if (arg == "--topics") {
+            options.listTopics = true;
+        } else if (arg[1] == 'K' || arg[1] == 'k') {
+            if (arg.size() > 2) {
+                options.title = Unquote(arg.substr(2));
+            } else if (++i < argc) {
+                options.title = Unquote(argv[i]);
+            } else {
+                return false;
+            }
+        } else if (arg[1] == 't') {
+            const std::string value = arg.size() > 2 ? arg.substr(2) : (++i < argc ? argv[i] : "");
+            if (!ParseTimeout(value, options.timeoutMs)) return false;
+        } else {
+            return false;
+        }
+    }
+    for (; i < argc; ++i) options.operands.push_back(argv[i]);
+    if (options.listTopics) return options.operands.empty();
+    return !options.operands.empty() && options.operands.size() <= 2;
+}
+
+int Report(const corvane::CommandReply& reply, const Options& options, const std::string& topic)
+{
+    using corvane::CommandStatus;
+    switch (reply.status) {
+    case CommandStatus::Ack:
+        return kExitAck;
+    case CommandStatus::NotProcessed:
+        std::fprintf(stderr, "corvane-ctl: \"%s\" did not process the topic \"%s\".\n", options.title.c_str(),
+                     topic.c_str());
+        return kExitNotProcessed;
+    case CommandStatus::Refused:
+        std::fprintf(stderr, "corvane-ctl: \"%s\" refused the request: %s.\n", options.title.c_str(),
+                     reply.detail.c_str());
+        return kExitNotProcessed;
+    case CommandStatus::NoInstance:
+        break;
+    }
+    std::fprintf(stderr, "corvane-ctl: no instance of \"%s\" answered (%s).\n", options.title.c_str(),
+                 reply.detail.c_str());
+    return kExitNoInstance;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    bool help = false;
+    if (!Parse(argc, argv, options, help)) {
+        Usage(stderr);
+        return kExitUsage;
+    }
+    if (help) {
+        Usage(stdout);
+        return kExitAck;
+    }
+
+    const corvane::CCommandClient client(options.title);
+    if (options.listTopics) {
+        std::vector<std::string> topics;
+        const auto reply = client.Topics(topics, options.timeoutMs < 0 ? kDefaultTimeoutMs : options.timeoutMs);
+        for (const auto& topic : topics) std::printf("%s\n", topic.c_str());
+        return Report(reply, options, "--topics");
+    }
+
+    const std::string& topic = options.operands[0];
+    const std::string data = options.operands.size() > 1 ? options.operands[1] : std::string();
+    // The new-pager dialog is answered when the user closes it: wait for that.
+    int timeoutMs = options.timeoutMs;
+    if (timeoutMs < 0) timeoutMs = topic == corvane::kTopicAddPager ? 0 : kDefaultTimeoutMs;
+    return Report(client.Execute(topic, data, timeoutMs), options, topic);
+}
