@@ -20,7 +20,14 @@ function(corvane_test_suite name)
   target_link_libraries(${name} PRIVATE corvane_test_support GTest::gtest_main GTest::gmock ${ARGN})
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "XDG_RUNTIME_DIR=${CORVANE_TEST_RUNTIME};TZ=UTC;CORVANE_SOURCE_DIR=${CMAKE_SOURCE_DIR};CORVANE_BINARY_DIR=${CMAKE_BINARY_DIR}")
+    TEST_LIST ${name}_TESTS)
+  # The environment is set by a script that runs after the discovered tests are
+  # defined: gtest_discover_tests' PROPERTIES flattens a list-valued ENVIRONMENT, so
+  # only its first variable would reach the tests.
+  set(environment "XDG_RUNTIME_DIR=${CORVANE_TEST_RUNTIME};TZ=UTC;CORVANE_SOURCE_DIR=${CMAKE_SOURCE_DIR};CORVANE_BINARY_DIR=${CMAKE_BINARY_DIR}")
+  set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
+  file(WRITE ${script} "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT \"${environment}\")\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()
 
 # A benchmark program.
