@@ -2,9 +2,10 @@
 
 namespace corvane::test {
 
-PumpResult CFakePump::Wait(int maxMs, int /*fd*/, bool takeEvents)
+PumpResult CFakePump::Wait(int maxMs, int fd, bool takeEvents)
 {
     ++waits;
+    lastFd = fd;
     if (!takeEvents) ++waitsWithoutEvents;
     if (takeEvents) {
         if (m_pending != PumpResult::Continue) {

@@ -43,6 +43,7 @@ public:
     std::function<PumpResult(int maxMs)> onWait;  // consulted first when events are taken
     int waits = 0;
     int waitsWithoutEvents = 0;
+    int lastFd = -1;  // the descriptor of the Wait() in progress or last made, for `ready`
 
     // Reports Cancel (or DeferredQuit) from the next Wait() that takes events.
     void PostCancel() { m_pending = PumpResult::Cancel; }
