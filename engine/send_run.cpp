@@ -48,6 +48,7 @@ private:
     void SendCall(const PagerRecord* single);
     void FinishCall();
     void EndUnfinishedCall();
+    void LogUntaken(std::size_t from);
     void LogCall();
     void LogOne(PagerRecord& entry, int result, bool delivered, const std::string& text);
     void ReportFailure(int result, const PagerRecord* single);
@@ -85,8 +86,10 @@ void CSendRun::Run()
     // A page port that does not open fails the run, but SNPP and gateway pages still go.
     if (!m.ports.OpenPagePort(PortMessages(), m_settings.Get(key::PagePortBaud))) m_failed = true;
 
-    for (std::size_t n = 0; n < m_entries.size() && !m.queue.stop && !m_ended;) SendEntry(n);
+    std::size_t n = 0;
+    while (n < m_entries.size() && !m.queue.stop && !m_ended) SendEntry(n);
     if (m_call) EndUnfinishedCall();
+    if (m_ended && !m.queue.stop) LogUntaken(n);
 
     if (m_countersChanged) m.pagers.Save(m.files);
     Finish(monitorWasOpen);
@@ -254,6 +257,14 @@ void CSendRun::EndUnfinishedCall()
     if (!m.queue.stop)
         for (const CountedPage& page : m_call->Counted()) LogOne(*page.entry, kCallCancelled, false, page.logText);
     FinishCall();
+}
+
+void CSendRun::LogUntaken(std::size_t from)
+{
+    // The program is closing in the middle of the run: the pagers not reached yet are
+    // recorded as cancelled, so that no request disappears without a trace.
+    for (std::size_t i = from; i < m_entries.size(); ++i)
+        m_log.LogError(m_entries.at(i), kCallCancelled, m_entries.at(i).CustomMessage);
 }
 
 void CSendRun::PauseAfterModemCall()

@@ -313,16 +313,17 @@ TEST_F(SendRunTest, TheCancelCommandEndsTheRunWithoutLoggingItsPages)
     EXPECT_FALSE(queue.pageInProgress);
 }
 
-TEST_F(SendRunTest, ExitDuringACallLogsItsPagesAsCancelledAndTakesNoMore)
+TEST_F(SendRunTest, ExitDuringACallLogsItsPagesAndTheRestAsCancelled)
 {
     AddPager("A");
     AddPager("B", "5550000");
     transports.sendScripts.push_back(Answer(kCallCancelled, {2}));
     Queue("A", "hi");
-    Queue("B", "hi");
+    Queue("B", "there");
     Run();
     EXPECT_EQ(transports.calls.size(), 1u);
-    EXPECT_EQ(ErrorLog(), "03/07/01 09:05AM Error 2 To A: hi\n");
+    // B was never dialled: its request is recorded rather than dropped.
+    EXPECT_EQ(ErrorLog(), "03/07/01 09:05AM Error 2 To A: hi\n03/07/01 09:05AM Error 2 To B: there\n");
 }
 
 TEST_F(SendRunTest, SnppPagesAreLoggedByTheirOwnResult)
