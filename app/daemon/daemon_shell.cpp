@@ -1,0 +1,49 @@
+#include "app/daemon/daemon_shell.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+namespace corvane {
+
+MbAnswer CStderrMessageBox::Show(const std::string& text, const std::string& caption, MbIcon, MbButtons buttons)
+{
+    std::string line = caption + ": " + text + "\n";
+    std::size_t done = 0;
+    while (done < line.size()) {
+        ssize_t n = ::write(STDERR_FILENO, line.data() + done, line.size() - done);
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    switch (buttons) {
+    case MbButtons::RetryCancel: return MbAnswer::Cancel;
+    case MbButtons::YesNo: return MbAnswer::No;
+    case MbButtons::Ok: break;
+    }
+    return MbAnswer::Ok;
+}
+
+PumpResult CDaemonPump::Wait(int maxMs, int fd, bool takeEvents)
+{
+    if (!takeEvents) {
+        pollfd p{fd, POLLIN, 0};
+        ::poll(&p, fd >= 0 ? 1 : 0, maxMs);
+        return PumpResult::Continue;
+    }
+    auto pending = [this] {
+        if (m_cancel) {
+            m_cancel = false;
+            return PumpResult::Cancel;
+        }
+        // Every wait from now on ends its call: the run stops at the next one.
+        if (m_quit) return PumpResult::DeferredQuit;
+        return PumpResult::Continue;
+    };
+    if (PumpResult result = pending(); result != PumpResult::Continue) return result;
+    bool ready = false;
+    if (fd >= 0) m_loop.Watch(fd, [&ready] { ready = true; });
+    m_loop.RunOnce(maxMs);
+    if (fd >= 0) m_loop.Unwatch(fd);
+    return pending();
+}
+
+}  // namespace corvane
