@@ -1,0 +1,166 @@
+// corvaned as real processes: the single-instance rule, forwarding, side-by-side
+// titles, the data directory warning and an orderly end on SIGTERM.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+#include "app/core/command_client.h"
+#include "directory/pager_list.h"
+#include "settings/memory_settings.h"
+#include "tests/support/fakes.h"
+#include "tests/support/temp_dir.h"
+
+extern char** environ;
+
+namespace corvane::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string Binary(const char* relative)
+{
+    const char* dir = std::getenv("CORVANE_BINARY_DIR");
+    return std::string(dir ? dir : ".") + "/" + relative;
+}
+
+class DaemonProcessTest : public ::testing::Test {
+protected:
+    DaemonProcessTest()
+    {
+        ::mkdir((home.path() + "run").c_str(), 0700);
+        ::setenv("XDG_RUNTIME_DIR", (home.path() + "run").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (home.path() + "config").c_str(), 1);
+        ::setenv("CORVANE_SYSCONFDIR", (home.path() + "etc").c_str(), 1);
+        data.Write("MODEMS.DAT", "Direct Connect,DIRECT\n");
+        CMemorySettings settings;
+        CRecordingMessageBox boxes;
+        DataFiles files{data.path(), settings, boxes};
+        CPagerList pagers;
+        PagerRecord& bob = *pagers.NewPager();
+        bob.UserName = "Bob";
+        bob.PagerType = "1";
+        pagers.Save(files);
+    }
+    ~DaemonProcessTest() override
+    {
+        for (pid_t pid : started) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+    }
+
+    // Starts corvaned in the data folder with its standard error in a file.
+    pid_t Start(std::vector<std::string> args, const std::string& errName = "stderr.txt")
+    {
+        args.insert(args.begin(), Binary("app/daemon/corvaned"));
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, data.File(errName).c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addchdir_np(&actions, data.path().c_str());
+        pid_t pid = 0;
+        EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        started.push_back(pid);
+        return pid;
+    }
+
+    bool WaitForInstance(const std::string& title)
+    {
+        std::vector<std::string> topics;
+        for (int i = 0; i < 100; ++i) {
+            if (CCommandClient(title).Topics(topics, 200).status == CommandStatus::Ack) return true;
+            std::this_thread::sleep_for(50ms);
+        }
+        return false;
+    }
+
+    // The exit status, or -1 when the process did not end within the time.
+    int WaitForExit(pid_t pid, std::chrono::milliseconds limit = 10s)
+    {
+        auto end = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < end) {
+            int status = 0;
+            if (::waitpid(pid, &status, WNOHANG) == pid) {
+                std::erase(started, pid);
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            std::this_thread::sleep_for(20ms);
+        }
+        return -1;
+    }
+
+    bool WaitForText(const std::string& name, const std::string& text)
+    {
+        for (int i = 0; i < 200; ++i) {
+            if (data.Read(name).find(text) != std::string::npos) return true;
+            std::this_thread::sleep_for(50ms);
+        }
+        return false;
+    }
+
+    CTempDir home;
+    CTempDir data;
+    std::vector<pid_t> started;
+};
+
+TEST_F(DaemonProcessTest, ASecondStartForwardsItsPageCommandAndEnds)
+{
+    pid_t first = Start({"-KForward", "-W" + data.path()});
+    ASSERT_TRUE(WaitForInstance("Forward"));
+    pid_t second = Start({"-KForward", "-W" + data.path(), "-P", "Bob/forwarded page"}, "second.txt");
+    EXPECT_EQ(WaitForExit(second), 0);
+    // The first instance sends it: no page port is configured, so it is logged as failed.
+    EXPECT_TRUE(WaitForText("errorlog.txt", "Error 1 To Bob: forwarded page\n")) << data.Read("errorlog.txt");
+    EXPECT_EQ(WaitForExit(first, 100ms), -1);  // still running
+}
+
+TEST_F(DaemonProcessTest, TwoTitlesRunSideBySide)
+{
+    Start({"-KDay", "-W" + data.path()}, "day.txt");
+    Start({"-KNight", "-W" + data.path()}, "night.txt");
+    EXPECT_TRUE(WaitForInstance("Day"));
+    EXPECT_TRUE(WaitForInstance("Night"));
+}
+
+TEST_F(DaemonProcessTest, ADataDirectoryWithoutItsSlashIsReported)
+{
+    std::string withoutSlash = data.path().substr(0, data.path().size() - 1);
+    pid_t pid = Start({"-KWarn", "-W" + withoutSlash});
+    ASSERT_TRUE(WaitForInstance("Warn"));
+    EXPECT_EQ(data.Read("stderr.txt"),
+              "Initialization Error: Unable to locate the data files.  Be sure the pathname specified in the -W "
+              "command line parameter is correct.\n");
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(WaitForExit(pid), 0);
+}
+
+TEST_F(DaemonProcessTest, CloseAndSigtermEndTheProgramInOrder)
+{
+    pid_t pid = Start({"-KEnd", "-W" + data.path()});
+    ASSERT_TRUE(WaitForInstance("End"));
+    EXPECT_EQ(CCommandClient("End").Execute("Close", "", 2000).status, CommandStatus::Ack);
+    EXPECT_EQ(WaitForExit(pid), 0);
+    std::vector<std::string> topics;
+    EXPECT_EQ(CCommandClient("End").Topics(topics, 200).status, CommandStatus::NoInstance);
+
+    pid = Start({"-KEnd", "-W" + data.path()});
+    ASSERT_TRUE(WaitForInstance("End"));
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(WaitForExit(pid), 0);
+}
+
+}  // namespace
+}  // namespace corvane::test
