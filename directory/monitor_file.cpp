@@ -1,10 +1,10 @@
 #include "directory/monitor_file.h"
 
-#include <cstdint>
-#include <unordered_map>
-
 #include "directory/data_file.h"
 #include "directory/pager_file.h"
+
+#include <cstdint>
+#include <unordered_map>
 
 namespace corvane {
 

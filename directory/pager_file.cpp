@@ -1,11 +1,11 @@
 #include "directory/pager_file.h"
 
-#include <vector>
-
 #include "common/file_io.h"
 #include "common/message_box.h"
 #include "directory/monitor_file.h"
 #include "settings/settings.h"
+
+#include <vector>
 
 namespace corvane {
 namespace {

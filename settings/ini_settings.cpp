@@ -1,5 +1,7 @@
 #include "settings/ini_settings.h"
 
+#include "common/file_io.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -10,8 +12,6 @@
 #include <thread>
 #include <unistd.h>
 #include <vector>
-
-#include "common/file_io.h"
 
 namespace corvane {
 namespace {
@@ -183,8 +183,8 @@ bool CIniDocument::Set(std::string_view section, std::string_view key, std::stri
     }
     if (!first) {
         // A blank line before a new section keeps the file readable by eye.
-        bool empty = m_sections.size() == 1 && m_sections.front().lines.empty();
-        if (!empty) m_sections.back().lines.push_back(IniLine{});
+        const auto& last = m_sections.back().lines;
+        if (!last.empty() && !Trim(last.back().raw).empty()) m_sections.back().lines.push_back(IniLine{});
         IniSection added;
         added.name = std::string(section);
         added.hasHeader = true;

@@ -229,8 +229,9 @@ TEST(PagerFile, EveryLayoutLoadsAsItsRecord)
 TEST(PagerFile, SeedCorpusHoldsOneValidFilePerLayout)
 {
     const char* source = std::getenv("CORVANE_SOURCE_DIR");
-    ASSERT_NE(source, nullptr);
-    fs::path folder = fs::path(source) / "tests/fuzz/corpus/pager_file_fuzz";
+    fs::path root = source ? fs::path(source) : fs::path(__FILE__).parent_path() / "../..";
+    fs::path folder = root / "tests/fuzz/corpus/pager_file_fuzz";
+    ASSERT_TRUE(fs::is_directory(folder)) << folder;
     std::set<int> layouts;
     for (const auto& entry : fs::directory_iterator(folder)) {
         SCOPED_TRACE(entry.path().filename().string());
