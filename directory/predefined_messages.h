@@ -1,0 +1,39 @@
+#pragma once
+// PDM.DAT: the pre-defined messages, named pairs of texts (one for alphanumeric pagers,
+// one for numeric pagers) that the message dialogs offer for selection. Records back to
+// back: a 16-bit mark 1, then Name, AlphaText and NumericText as data-file strings.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane {
+
+inline constexpr const char* kPredefinedMessagesFile = "PDM.DAT";
+
+struct PredefinedMessage {
+    std::string Name;
+    std::string AlphaText;    // "Message for Alphanumeric Pagers", several lines allowed
+    std::string NumericText;  // "Message for Numeric Pagers"
+
+    bool operator==(const PredefinedMessage&) const = default;
+};
+
+class CPredefinedMessageList {
+public:
+    // Clears, then reads the file; a file that cannot be opened gives an empty list.
+    void Load(const std::string& path);
+    void Parse(std::string_view bytes);
+    bool Save(const std::string& path) const;
+    std::string Serialize() const;
+
+    const std::vector<PredefinedMessage>& messages() const { return m_messages; }
+    bool empty() const { return m_messages.empty(); }
+    PredefinedMessage& NewEntry();
+    void Remove(std::size_t index);
+
+private:
+    std::vector<PredefinedMessage> m_messages;
+};
+
+}  // namespace corvane
