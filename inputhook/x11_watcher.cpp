@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <X11/Xlib.h>
@@ -71,9 +72,13 @@ void DropErrorsOf(Display* display)
 class CX11Session {
 public:
     bool Open();
+    // Closes the connection; after the server hung up, without a word to Xlib.
     void Close();
     int Fd() const { return ConnectionNumber(m_display); }
     bool Lost() const { return g_connectionLost.load(); }
+    // The server closed the connection and nothing it sent before is left to read.
+    bool HungUp();
+    bool Ended() { return Lost() || HungUp(); }
 
     void SelectScreenSaver(bool on);
     void SelectInput(bool on);
@@ -87,6 +92,7 @@ private:
     std::optional<InputEvent> PointerNow();
 
     Display* m_display = nullptr;
+    bool m_hungUp = false;
     bool m_hasScreenSaver = false;
     int m_screenSaverEventBase = 0;
     bool m_hasInput = false;
@@ -128,9 +134,28 @@ bool CX11Session::Open()
 void CX11Session::Close()
 {
     if (!m_display) return;
-    XCloseDisplay(m_display);  // also safe after a lost connection: Xlib sends nothing then
+    if (m_hungUp && !Lost()) {
+        // Xlib has not noticed the hang-up, and any call now (closing included) would
+        // run into its fatal-error path, which releases the display lock twice when it
+        // returns. So the connection is dropped behind Xlib's back and the little
+        // memory of the display is left.
+        close(ConnectionNumber(m_display));
+    } else {
+        XCloseDisplay(m_display);  // also after a lost connection: Xlib sends nothing then
+    }
     g_ourDisplay = nullptr;
     m_display = nullptr;
+}
+
+bool CX11Session::HungUp()
+{
+    if (m_hungUp) return true;
+    if (XEventsQueued(m_display, QueuedAlready) > 0) return false;
+    char byte;
+    const ssize_t got = recv(ConnectionNumber(m_display), &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    // The end of the stream, or a reset (a server that dies with our requests unread).
+    m_hungUp = got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+    return m_hungUp;
 }
 
 void CX11Session::SelectScreenSaver(bool on)
@@ -156,7 +181,9 @@ void CX11Session::SelectInput(bool on)
 
 void CX11Session::HandlePending(const std::function<void(const InputEvent&)>& deliver)
 {
-    while (!Lost() && XPending(m_display) > 0) {
+    // Before each read, a look whether the server is gone, so that Xlib never reads
+    // the end of the connection itself.
+    while (!Ended() && XPending(m_display) > 0) {
         XEvent event;
         XNextEvent(m_display, &event);
         if (std::optional<InputEvent> input = Translate(event)) deliver(*input);
@@ -201,23 +228,21 @@ std::optional<InputEvent> CX11Session::PointerNow()
     return InputEvent{InputKind::PointerMoved, rootX, rootY, child != None ? child : root};
 }
 
-enum class Wakeup { Work, Hangup };
-
-// Sleeps until the server sends something or an export writes to the wake pipe. No
-// time-out: with nothing happening the thread uses no processor time at all.
-Wakeup WaitForWork(int xFd, int wakeFd)
+// Sleeps until the server sends something (or hangs up) or an export writes to the
+// wake pipe. No time-out: with nothing happening the thread uses no processor time at
+// all. False when poll() itself fails, which leaves nothing to wait with.
+bool WaitForWork(int xFd, int wakeFd)
 {
     pollfd fds[2] = {{xFd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
     while (poll(fds, 2, -1) < 0) {
-        if (errno != EINTR) return Wakeup::Hangup;
+        if (errno != EINTR) return false;
     }
     if (fds[1].revents & POLLIN) {
         char drain[64];
         while (read(wakeFd, drain, sizeof drain) > 0) {
         }
     }
-    if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) return Wakeup::Hangup;
-    return Wakeup::Work;
+    return true;
 }
 
 }  // namespace
@@ -391,6 +416,7 @@ void CX11Watcher::Run()
         const int activations = m_activations;
         m_activations = 0;
         lock.unlock();
+        if (session.Ended()) break;
 
         if (change != applied) {
             if (wantScreenSaver != screenSaverSelected) session.SelectScreenSaver(wantScreenSaver);
@@ -407,19 +433,11 @@ void CX11Watcher::Run()
         }
 
         session.HandlePending(deliver);
-        if (session.Lost()) {
-            lock.lock();
-            break;
-        }
-        const Wakeup wakeup = WaitForWork(session.Fd(), m_wake[0]);
-        if (wakeup == Wakeup::Hangup) {
-            session.HandlePending(deliver);  // the last events the server sent
-            lock.lock();
-            break;
-        }
+        if (session.Ended()) break;
+        if (!WaitForWork(session.Fd(), m_wake[0])) break;
         lock.lock();
     }
-    lock.unlock();
+    if (lock.owns_lock()) lock.unlock();
     session.Close();
     lock.lock();
     m_connected = false;

@@ -236,6 +236,9 @@ TEST(X11HookServerTest, ServerThatGoesAwayDoesNotTakeTheProgramWithIt)
         ASSERT_EQ(StartCBT(), 1);
         ASSERT_EQ(StartKeyOrMouse(), 1);
     }  // stopped here
+    // Its display number is free now and the next server started anywhere on this
+    // machine may take it: the calls below must find no server at all.
+    setenv("DISPLAY", ":31999", 1);
     usleep(300 * 1000);
     EXPECT_EQ(StopKeyOrMouse(), 1);
     EXPECT_EQ(StartKeyOrMouse(), 1);  // no server: nothing to watch, same result
