@@ -1,11 +1,15 @@
 #include "engine/transports.h"
 
+#include "net/snpp_client.h"
+
 namespace corvane {
 
-// Placeholder until the SNPP client lands: no client can be made.
-std::unique_ptr<IPageCall> CTransports::NewSnppClient(const PagerRecord&)
+// One client per SNPP call: the server named by the entry's "SNPP:" PhoneNumber, with
+// as many further attempts as the modem gets dials.
+std::unique_ptr<IPageCall> CTransports::NewSnppClient(const PagerRecord& entry)
 {
-    return nullptr;
+    SnppClientDeps deps{m.status, m.pump, m.clock, m.messageBox};
+    return std::make_unique<CSnppClient>(deps, entry.PhoneNumber, m.settings.GetInt(key::DialAttempts));
 }
 
 }  // namespace corvane
