@@ -177,6 +177,12 @@ CommandReply CCommandClient::Topics(std::vector<std::string>& topics, int timeou
     return reply;
 }
 
+bool CCommandClient::Activate(int timeoutMs) const
+{
+    std::string answer;
+    return Exchange("ACTIVATE\n", answer, timeoutMs).status == CommandStatus::Ack && answer == kAnswerAck;
+}
+
 bool CCommandClient::ForwardPageCommand(const std::string& command) const
 {
     std::string text = command;

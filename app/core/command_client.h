@@ -33,6 +33,8 @@ public:
     CommandReply Execute(const std::string& topic, const std::string& data, int timeoutMs) const;
     // The instance's topics, in its order; status Ack when they came.
     CommandReply Topics(std::vector<std::string>& topics, int timeoutMs) const;
+    // A second start: the running instance comes to the front.
+    bool Activate(int timeoutMs) const;
     // A second start's -P command: "SendPage" with the text and its terminating NUL.
     bool ForwardPageCommand(const std::string& command) const;
 

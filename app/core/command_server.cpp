@@ -268,6 +268,10 @@ void CCommandServer::Advance(Client& client)
         case Header::TooLarge:
             Refuse(client, "request too large");
             return;
+        case Header::Activate:
+            m_handler.Activate();
+            Answer(client, std::string(kAnswerAck));
+            return;
         case Header::Topics: {
             std::string list;
             for (const auto& topic : m_handler.Topics()) list += topic + "\n";
@@ -296,6 +300,7 @@ CCommandServer::Header CCommandServer::ParseHeader(Client& client) const
     if (!line.empty() && line.back() == '\r') line.pop_back();
     client.headerBytes = lf + 1;
     if (line == "TOPICS") return Header::Topics;
+    if (line == "ACTIVATE") return Header::Activate;
 
     const std::string verb = "EXECUTE ";
     if (line.compare(0, verb.size(), verb) != 0) return Header::Malformed;

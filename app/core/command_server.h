@@ -37,6 +37,8 @@ public:
     virtual CommandAnswer Execute(const std::string& topic, const std::string& data) = 0;
     // The topics in the order that a TOPICS request lists them.
     virtual std::vector<std::string> Topics() const = 0;
+    // A second start of the program asks the running one to come to the front.
+    virtual void Activate() {}
 };
 
 struct CommandServerLimits {
@@ -95,7 +97,7 @@ private:
         std::size_t dataBytes = 0;
         bool executing = false;
     };
-    enum class Header { Incomplete, Execute, Topics, TooLarge, Malformed };
+    enum class Header { Incomplete, Execute, Topics, Activate, TooLarge, Malformed };
 
     bool TakeInstanceLock();
     bool Listen();

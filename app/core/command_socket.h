@@ -14,11 +14,12 @@
 // One request per connection, all text in bytes:
 //     "EXECUTE <topic bytes> <data bytes>\n" <topic> <data>
 //     "TOPICS\n"
+//     "ACTIVATE\n"        (a second start: bring the running instance to the front)
 // The lengths are plain decimal. The answer is one line, then the server closes:
 //     "FACK\n"            the topic's action was taken (a page is queued, not yet sent)
 //     "FNOTPROCESSED\n"   the topic is not one of the instance's topics
 //     "ERROR <reason>\n"  the request was refused (too large, malformed, too slow)
-// TOPICS answers the topic names, one per line.
+// TOPICS answers the topic names, one per line; ACTIVATE answers FACK.
 
 #include <cstddef>
 #include <cstdint>

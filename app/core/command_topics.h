@@ -25,6 +25,8 @@ public:
     virtual void RequestClose() = 0;
     // The status bar's queue pane.
     virtual void ShowQueueCount(int count) = 0;
+    // A second start of the program: the window comes to the front (restored if minimised).
+    virtual void BringToFront() {}
 };
 
 inline constexpr const char* kTopicSendPages = "SendPages";
@@ -40,6 +42,7 @@ public:
 
     CommandAnswer Execute(const std::string& topic, const std::string& data) override;
     std::vector<std::string> Topics() const override;
+    void Activate() override { m_shell.BringToFront(); }
 
 private:
     void QueuePage(const std::string& command);

@@ -29,6 +29,9 @@ public:
     virtual void ShowSwitches(const SwitchState& state) = 0;
     // The tray icon's animation while a page is sent: the alternate icon or the normal one.
     virtual void ShowAlternateIcon(bool alternate) = 0;
+    // A second start of the program: bring the window (and its last pop-up) to the front,
+    // restoring it when minimised.
+    virtual void BringToFront() {}
 };
 
 }  // namespace corvane

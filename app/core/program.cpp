@@ -21,6 +21,7 @@ bool CProgram::HandedToRunningInstance()
     CCommandClient client(m_options.title);
     std::vector<std::string> topics;
     if (client.Topics(topics, kForwardTimeoutMs).status != CommandStatus::Ack) return false;
+    client.Activate(kForwardTimeoutMs);
     for (const std::string& command : m_options.pageCommands) client.ForwardPageCommand(command);
     return true;
 }

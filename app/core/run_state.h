@@ -88,6 +88,7 @@ private:
     void AddNewPager() override { m_d.shell.AddNewPager(); }
     void RequestClose() override { m_closeRequested = true; }
     void ShowQueueCount(int count) override { m_d.shell.SetQueueCount(count); }
+    void BringToFront() override { m_d.shell.BringToFront(); }
     // ISeenMailLists: the e-mail monitor is not part of this program yet: nothing seen.
     void EmptySeenMailLists() override {}
 

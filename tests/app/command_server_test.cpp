@@ -540,3 +540,31 @@ TEST(CommandSocketFolder, AFolderOthersCanEnterIsRefused)
 
 }  // namespace
 }  // namespace corvane
+
+namespace corvane {
+namespace {
+
+class CActivateHandler : public ICommandHandler {
+public:
+    CommandAnswer Execute(const std::string&, const std::string&) override { return CommandAnswer::NotProcessed; }
+    std::vector<std::string> Topics() const override { return {}; }
+    void Activate() override { ++activations; }
+    int activations = 0;
+};
+
+TEST(CommandServerActivate, ASecondStartBringsTheRunningInstanceForward)
+{
+    CSystemClock clock;
+    CPollLoop loop(clock);
+    CActivateHandler handler;
+    CCommandServer server(loop, clock, handler);
+    ASSERT_EQ(server.Start("Activate test"), ServerStart::Listening);
+    std::thread client([] { EXPECT_TRUE(CCommandClient("Activate test").Activate(2000)); });
+    for (int i = 0; i < 100 && handler.activations == 0; ++i) loop.RunOnce(20);
+    for (int i = 0; i < 5; ++i) loop.RunOnce(10);
+    client.join();
+    EXPECT_EQ(handler.activations, 1);
+}
+
+}  // namespace
+}  // namespace corvane
