@@ -1,5 +1,6 @@
 #include "tests/net/perl_snpp_server.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -18,7 +19,9 @@ CPerlSnppServer::CPerlSnppServer()
     std::string script = std::string(source ? source : ".") + "/tests/net/snpp_server.pl";
     std::string pages = m_dir.File("pages.txt");
     std::string portFile = m_dir.File("port");
-    char* argv[] = {const_cast<char*>("perl"), script.data(), pages.data(), portFile.data(), nullptr};
+    std::string connections = m_dir.File("connections.txt");
+    char* argv[] = {const_cast<char*>("perl"), script.data(), pages.data(), portFile.data(), connections.data(),
+                    nullptr};
     if (::posix_spawnp(&m_pid, "perl", nullptr, nullptr, argv, environ) != 0) {
         m_pid = -1;
         return;
@@ -45,6 +48,12 @@ CPerlSnppServer::~CPerlSnppServer()
     ::kill(m_pid, SIGTERM);
     int status = 0;
     ::waitpid(m_pid, &status, 0);
+}
+
+int CPerlSnppServer::Connections() const
+{
+    std::string text = m_dir.Read("connections.txt");
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
 }
 
 std::vector<std::pair<std::string, std::string>> CPerlSnppServer::Pages() const

@@ -24,6 +24,8 @@ public:
     std::string Dial() const { return "SNPP:127.0.0.1:" + std::to_string(m_port); }
     // The pages taken so far, as (pager ID, message), in the order they arrived.
     std::vector<std::pair<std::string, std::string>> Pages() const;
+    // The clients it has taken so far.
+    int Connections() const;
 
 private:
     CTempDir m_dir;
