@@ -1,0 +1,436 @@
+#include "app/gui/corvane_frame.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QThread>
+#include <QToolBar>
+
+#include "app/core/run_state.h"
+#include "app/gui/artwork.h"
+#include "app/gui/pager_list_form.h"
+#include "app/gui/qt_event_pump.h"
+#include "common/decimal.h"
+#include "settings/settings.h"
+
+namespace corvane {
+namespace {
+
+constexpr int kTickMs = 1000;
+constexpr int kQuitRetryMs = 50;
+const QSize kDefaultSize(640, 460);
+
+int LoopLevel()
+{
+    return QThread::currentThread()->loopLevel();
+}
+
+}  // namespace
+
+CCorvaneFrame::CCorvaneFrame(CQtEventPump& pump, const std::string& title, QWidget* parent)
+    : QMainWindow(parent), m_pump(pump), m_programIcon(ProgramIcon()), m_pagingIcon(PagingIcon())
+{
+    setObjectName("corvaneFrame");
+    setWindowTitle(QString::fromStdString(title));
+    setWindowIcon(m_programIcon);
+    setMinimumSize(kMinFrameWidth, kMinFrameHeight);
+    m_form = new CPagerListForm(this);
+    setCentralWidget(m_form);
+    setFocusProxy(m_form);
+    BuildMenus();
+    BuildStatusBar();
+
+    m_tickTimer.setInterval(kTickMs);
+    // Queued: a send run inside one tick waits in nested event loops, and a timer whose
+    // handler is still running is never fired again by Qt. Posted, the next ticks run
+    // inside the run's waits as they must (tray animation, command files, monitoring).
+    connect(&m_tickTimer, &QTimer::timeout, this, &CCorvaneFrame::TickNow, Qt::QueuedConnection);
+    m_quitRetry.setInterval(kQuitRetryMs);
+    connect(&m_quitRetry, &QTimer::timeout, this, &CCorvaneFrame::MaybeFinishQuit);
+    connect(&m_pump, &CQtEventPump::waitsEnded, this, &CCorvaneFrame::MaybeFinishQuit, Qt::QueuedConnection);
+}
+
+CCorvaneFrame::~CCorvaneFrame() = default;
+
+void CCorvaneFrame::BuildMenus()
+{
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    m_exit = file->addAction(tr("E&xit"), this, &CCorvaneFrame::RequestExit);
+    m_exit->setObjectName("exitAction");
+
+    QMenu* action = menuBar()->addMenu(tr("&Action"));
+    m_activateScreenSaver = action->addAction(ScreenSaverIcon(), tr("&Activate Screen Saver"));
+    m_activateScreenSaver->setObjectName("activateScreenSaverAction");
+    m_manualMonitoring = action->addAction(MonitoringIcon(), tr("Monitor &Without Screen Saver"));
+    m_manualMonitoring->setObjectName("manualMonitoringAction");
+    m_manualMonitoring->setCheckable(true);
+    action->addSeparator();
+    m_callerIdPopup = action->addAction(tr("&Caller ID Popup"));
+    m_callerIdPopup->setObjectName("callerIdPopupAction");
+    m_callerIdPopup->setCheckable(true);
+    m_pause = action->addAction(PauseIcon(), tr("&Pause Page Queue"));
+    m_pause->setObjectName("pauseAction");
+    m_pause->setCheckable(true);
+
+    connect(m_activateScreenSaver, &QAction::triggered, this,
+            [this] { CallCore([this] { m_runState->Monitoring().ActivateScreenSaver(); }); });
+    connect(m_manualMonitoring, &QAction::triggered, this,
+            [this] { CallCore([this] { m_runState->Monitoring().ToggleManualMonitoring(); }); });
+    connect(m_callerIdPopup, &QAction::triggered, this, [this] { CallCore([this] { m_runState->ToggleCallerIdPopup(); }); });
+    connect(m_pause, &QAction::triggered, this, [this] { CallCore([this] { m_runState->TogglePause(); }); });
+
+    QToolBar* tools = addToolBar(tr("Toolbar"));
+    tools->setObjectName("toolbar");
+    tools->setMovable(false);
+    tools->setIconSize(QSize(24, 22));
+    tools->addAction(m_manualMonitoring);
+    tools->addAction(m_activateScreenSaver);
+    tools->addSeparator();
+    tools->addAction(m_pause);
+}
+
+QLabel* CCorvaneFrame::AddPane(const QString& widest)
+{
+    auto* pane = new QLabel;
+    pane->setAlignment(Qt::AlignCenter);
+    pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(widest) + 10);
+    statusBar()->addPermanentWidget(pane);
+    return pane;
+}
+
+void CCorvaneFrame::BuildStatusBar()
+{
+    auto* message = new QLabel(QStringLiteral("Ready"));
+    statusBar()->addWidget(message, 1);
+    m_panes[static_cast<int>(StatusPane::Message)] = message;
+    m_panes[static_cast<int>(StatusPane::Monitoring)] = AddPane(QStringLiteral("MONITORING"));
+    m_panes[static_cast<int>(StatusPane::Call)] = AddPane(QStringLiteral("CALL"));
+    m_panes[static_cast<int>(StatusPane::Pim)] = AddPane(QStringLiteral("PIM"));
+    m_panes[static_cast<int>(StatusPane::Mail)] = AddPane(QStringLiteral("MAIL"));
+    m_panes[static_cast<int>(StatusPane::Queue)] = AddPane(QStringLiteral("0     "));
+}
+
+void CCorvaneFrame::SetPane(StatusPane pane, const QString& text)
+{
+    m_panes[static_cast<int>(pane)]->setText(text);
+}
+
+QString CCorvaneFrame::PaneText(StatusPane pane) const
+{
+    return m_panes[static_cast<int>(pane)]->text();
+}
+
+void CCorvaneFrame::Attach(const FrameContext& context)
+{
+    m_settings = &context.settings;
+    m_runState = &context.runState;
+    m_tick = context.tick;
+    m_shutdown = context.shutdown;
+    m_form->Attach(context.settings, context.runState);
+    SyncChecks();
+}
+
+// ---- start-up ----
+
+QRect CCorvaneFrame::StartRectangle() const
+{
+    QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
+                                                    : QRect(0, 0, 1024, 768);
+    QSize size = kDefaultSize.expandedTo(minimumSize());
+    QRect centred(QPoint(0, 0), size);
+    centred.moveCenter(screen.center());
+    if (!m_settings) return centred;
+    // Stored as a rectangle whose right and bottom edges lie just outside it.
+    int left = ToInt(m_settings->Get(key::DisplayLeft, std::to_string(centred.left())));
+    int top = ToInt(m_settings->Get(key::DisplayTop, std::to_string(centred.top())));
+    int right = ToInt(m_settings->Get(key::DisplayRight, std::to_string(centred.left() + centred.width())));
+    int bottom = ToInt(m_settings->Get(key::DisplayBottom, std::to_string(centred.top() + centred.height())));
+    QRect stored(left, top, right - left, bottom - top);
+    // A damaged rectangle, or one left on a screen that is no longer there, would put
+    // the window where nobody can reach it.
+    if (stored.width() <= 0 || stored.height() <= 0) return centred;
+    bool onScreen = false;
+    for (QScreen* s : QGuiApplication::screens()) onScreen = onScreen || s->geometry().intersects(stored);
+    return onScreen ? stored : centred;
+}
+
+void CCorvaneFrame::ShowAtStoredRectangle()
+{
+    setGeometry(StartRectangle());
+    show();
+}
+
+bool CCorvaneFrame::AddTrayIcon()
+{
+    if (!m_settings || m_settings->Get(key::TaskbarButton) != "0" || m_tray) return false;
+    m_tray = new QSystemTrayIcon(m_alternateIcon ? m_pagingIcon : m_programIcon, this);
+    m_tray->setToolTip(windowTitle());
+    auto* menu = new QMenu(this);
+    menu->addAction(tr("&Restore"), this, &CCorvaneFrame::BringToFront);
+    menu->addSeparator();
+    menu->addAction(tr("&Close"), this, &CCorvaneFrame::RequestExit);
+    m_tray->setContextMenu(menu);
+    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger) BringToFront();
+        if (reason == QSystemTrayIcon::Context && isVisible()) activateWindow();
+    });
+    m_tray->show();
+    HideToTrayIfMinimized();
+    return true;
+}
+
+void CCorvaneFrame::HideToTrayIfMinimized()
+{
+    // Only while a tray shows the icon: otherwise a hidden window could not be brought back.
+    if (!m_tray || !QSystemTrayIcon::isSystemTrayAvailable() || !m_settings) return;
+    if (m_settings->Get(key::TaskbarButton) != "0") return;
+    if (isMinimized()) hide();
+}
+
+void CCorvaneFrame::StartTick()
+{
+    m_tickTimer.start();
+}
+
+// ---- the tick ----
+
+bool CCorvaneFrame::TickAllowed() const
+{
+    if (m_ticks.empty()) return true;
+    const TickFrame& running = m_ticks.back();
+    int newLoops = LoopLevel() - running.loopLevel;
+    int newWaits = m_pump.Depth() - running.pumpDepth;
+    return newWaits > 0 && newLoops == newWaits;
+}
+
+void CCorvaneFrame::TickNow()
+{
+    if (m_closed || !m_tick || !TickAllowed()) return;
+    m_ticks.push_back({LoopLevel(), m_pump.Depth()});
+    CallCore(m_tick);
+    m_ticks.pop_back();
+}
+
+template <class F> void CCorvaneFrame::CallCore(F&& f)
+{
+    if (m_closed || !m_runState) return;
+    ++m_coreDepth;
+    f();
+    --m_coreDepth;
+    SyncChecks();
+    MaybeFinishQuit();
+}
+
+void CCorvaneFrame::SyncChecks()
+{
+    if (!m_runState) return;
+    SwitchState switches = m_runState->Switches();
+    // A toggle that was refused (a No to the question) leaves its check mark as it was.
+    m_callerIdPopup->setChecked(switches.callerIdPopup);
+    m_pause->setChecked(switches.paused);
+    m_manualMonitoring->setChecked(m_runState->Monitoring().ManualMonitoring());
+}
+
+// ---- the way out ----
+
+void CCorvaneFrame::RequestExit()
+{
+    if (m_closed || m_quitPending) return;
+    if (!m_runState) {
+        CloseNow();
+        return;
+    }
+    const bool pageInProgress = m_runState->Queue().pageInProgress;
+    if (m_pump.Waiting()) {
+        // A page call (or another wait) is under way: it ends as a cancel, and the
+        // program closes once the run has ended.
+        m_pump.PostQuit();
+    } else if (pageInProgress) {
+        CallCore([this] { m_runState->RefuseShutDown(); });
+        return;
+    }
+    m_quitPending = true;
+    MaybeFinishQuit();
+}
+
+void CCorvaneFrame::MaybeFinishQuit()
+{
+    if (!m_quitPending || m_closed) return;
+    // Nothing may be running on the way here: a core call, a page call's wait, a box
+    // or dialog (each its own event loop), or a send run.
+    bool busy = m_coreDepth > 0 || m_pump.Waiting() || LoopLevel() > 1 ||
+                (m_runState && m_runState->Queue().pageInProgress);
+    if (busy) {
+        if (!m_quitRetry.isActive()) m_quitRetry.start();
+        return;
+    }
+    m_quitRetry.stop();
+    CloseNow();
+}
+
+void CCorvaneFrame::CloseNow()
+{
+    m_closed = true;
+    m_tickTimer.stop();
+    m_quitRetry.stop();
+    StoreWindowState();
+    m_form->Detach();
+    if (m_shutdown) m_shutdown();
+    m_runState = nullptr;
+    m_settings = nullptr;
+    if (m_tray) m_tray->hide();
+    close();
+    emit programClosed();
+}
+
+void CCorvaneFrame::StoreWindowState()
+{
+    if (!m_settings) return;
+    WriteColumnWidths(*m_settings, m_form->ColumnWidths());
+    if (isMinimized()) return;
+    QRect r = geometry();
+    m_settings->Write(key::DisplayTop, std::to_string(r.top()));
+    m_settings->Write(key::DisplayLeft, std::to_string(r.left()));
+    m_settings->Write(key::DisplayBottom, std::to_string(r.top() + r.height()));
+    m_settings->Write(key::DisplayRight, std::to_string(r.left() + r.width()));
+}
+
+void CCorvaneFrame::closeEvent(QCloseEvent* event)
+{
+    if (m_closed) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    RequestExit();
+}
+
+void CCorvaneFrame::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !isMinimized()) return;
+    // Hidden from the event loop, not inside the state change itself.
+    QMetaObject::invokeMethod(this, [this] { HideToTrayIfMinimized(); }, Qt::QueuedConnection);
+}
+
+void CCorvaneFrame::BringToFront()
+{
+    if (m_closed) return;
+    show();
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    raise();
+    activateWindow();
+}
+
+// ---- IMainView ----
+
+void CCorvaneFrame::SetStatus(const std::string& text)
+{
+    SetPane(StatusPane::Message, QString::fromStdString(text));
+}
+
+void CCorvaneFrame::ResetStatus()
+{
+    SetPane(StatusPane::Message, QStringLiteral("Ready"));
+}
+
+void CCorvaneFrame::SetStatusField(const std::string& text)
+{
+    m_form->SetStatusField(QString::fromStdString(text));
+}
+
+void CCorvaneFrame::SetQueueCount(int count)
+{
+    SetPane(StatusPane::Queue, QString::number(count));
+}
+
+void CCorvaneFrame::SetPageInProgress(bool inProgress)
+{
+    // A cancel left over from the run before must not end the next one.
+    m_pump.ClearCancel();
+    m_form->SetPageInProgress(inProgress);
+}
+
+void CCorvaneFrame::Minimize()
+{
+    showMinimized();
+}
+
+void CCorvaneFrame::Restore()
+{
+    BringToFront();
+}
+
+bool CCorvaneFrame::IsMinimized() const
+{
+    return isMinimized();
+}
+
+void CCorvaneFrame::PostExit()
+{
+    // Asked for from inside the run, which is still in progress: handled as the user's
+    // Exit once the run has returned.
+    QMetaObject::invokeMethod(this, [this] { RequestExit(); }, Qt::QueuedConnection);
+}
+
+void CCorvaneFrame::RefreshPagerList()
+{
+    m_form->Refresh();
+}
+
+// ---- IMonitoringView and IFrameShell ----
+
+void CCorvaneFrame::SetTitle(const std::string& title)
+{
+    setWindowTitle(QString::fromStdString(title));
+}
+
+void CCorvaneFrame::ShowManualMonitoring(bool on)
+{
+    m_manualMonitoring->setChecked(on);
+    SetPane(StatusPane::Monitoring, on ? QStringLiteral("MONITORING") : QString());
+}
+
+void CCorvaneFrame::CloseProgram()
+{
+    // The tick's close request: carried out when the tick has returned.
+    m_quitPending = true;
+    if (m_pump.Waiting()) m_pump.PostQuit();
+    MaybeFinishQuit();
+}
+
+void CCorvaneFrame::PostCancel()
+{
+    m_pump.PostCancel();
+}
+
+void CCorvaneFrame::AddNewPager()
+{
+    // The pager configuration dialog arrives with the configuration dialogs; until then
+    // the request adds nothing, as without windows.
+}
+
+void CCorvaneFrame::ShowSwitches(const SwitchState& state)
+{
+    SetPane(StatusPane::Call, state.callMonitor ? QStringLiteral("CALL") : QString());
+    SetPane(StatusPane::Pim, state.pim ? QStringLiteral("PIM") : QString());
+    SetPane(StatusPane::Mail, state.mail ? QStringLiteral("MAIL") : QString());
+    m_callerIdPopup->setChecked(state.callerIdPopup);
+    m_pause->setChecked(state.paused);
+}
+
+void CCorvaneFrame::ShowAlternateIcon(bool alternate)
+{
+    m_alternateIcon = alternate;
+    const QIcon& icon = alternate ? m_pagingIcon : m_programIcon;
+    if (m_tray) m_tray->setIcon(icon);
+    setWindowIcon(icon);
+}
+
+}  // namespace corvane

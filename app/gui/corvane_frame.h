@@ -1,0 +1,151 @@
+#pragma once
+// The main window: menu, toolbar and status bar around the pager list form, the tray
+// icon, the one-second tick, and the way out (Exit, Close and the tray's Close). It
+// is the shell of the core's run state: what the run state asks of a frame it does
+// here, and every command it offers calls the run state.
+
+#include <QIcon>
+#include <QMainWindow>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/core/frame_shell.h"
+
+class QAction;
+class QLabel;
+class QSystemTrayIcon;
+
+namespace corvane {
+
+class CPagerListForm;
+class CQtEventPump;
+class CRunState;
+class ISettings;
+
+// What the frame drives once the program exists.
+struct FrameContext {
+    ISettings& settings;
+    CRunState& runState;
+    std::function<void()> tick;      // the one-second tick of the program
+    std::function<void()> shutdown;  // the program's shut-down, after the window's own steps
+};
+
+enum class StatusPane { Message, Monitoring, Call, Pim, Mail, Queue };
+
+// The smallest frame.
+inline constexpr int kMinFrameWidth = 324;
+inline constexpr int kMinFrameHeight = 384;
+
+class CCorvaneFrame final : public QMainWindow, public IFrameShell {
+    Q_OBJECT
+public:
+    CCorvaneFrame(CQtEventPump& pump, const std::string& title, QWidget* parent = nullptr);
+    ~CCorvaneFrame() override;
+
+    // Before Attach the frame already takes what the program's creation shows (the
+    // switches, the queue count); after it, the pager list is shown.
+    void Attach(const FrameContext& context);
+    // The stored rectangle ("Display"), else one centred on the screen.
+    QRect StartRectangle() const;
+    void ShowAtStoredRectangle();
+    // The tray icon when "TaskbarButton" is "0"; false when not configured.
+    bool AddTrayIcon();
+    void StartTick();
+    // One tick, as the timer gives it.
+    void TickNow();
+    // Exit, the window's Close and the tray's Close.
+    void RequestExit();
+    void BringToFront();
+    bool Closed() const { return m_closed; }
+    bool QuitPending() const { return m_quitPending; }
+
+    CPagerListForm& Form() const { return *m_form; }
+    QString PaneText(StatusPane pane) const;
+    QAction* ExitAction() const { return m_exit; }
+    QAction* ActivateScreenSaverAction() const { return m_activateScreenSaver; }
+    QAction* ManualMonitoringAction() const { return m_manualMonitoring; }
+    QAction* CallerIdPopupAction() const { return m_callerIdPopup; }
+    QAction* PauseAction() const { return m_pause; }
+    QSystemTrayIcon* TrayIcon() const { return m_tray; }
+    bool ShowingAlternateIcon() const { return m_alternateIcon; }
+
+    // IMainView
+    void SetStatus(const std::string& text) override;
+    void ResetStatus() override;
+    void SetStatusField(const std::string& text) override;
+    void SetQueueCount(int count) override;
+    void SetPageInProgress(bool inProgress) override;
+    void Minimize() override;
+    void Restore() override;
+    bool IsMinimized() const override;
+    void PostExit() override;
+    void RefreshPagerList() override;
+    // IMonitoringView
+    void SetTitle(const std::string& title) override;
+    void ShowManualMonitoring(bool on) override;
+    // IFrameShell
+    void CloseProgram() override;
+    void PostCancel() override;
+    void AddNewPager() override;
+    void ShowSwitches(const SwitchState& state) override;
+    void ShowAlternateIcon(bool alternate) override;
+
+signals:
+    // The window is gone and the program has shut down: the application may end.
+    void programClosed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildStatusBar();
+    QLabel* AddPane(const QString& widest);
+    void SetPane(StatusPane pane, const QString& text);
+    void SyncChecks();
+    template <class F> void CallCore(F&& f);
+    bool TickAllowed() const;
+    void MaybeFinishQuit();
+    void CloseNow();
+    void StoreWindowState();
+    void HideToTrayIfMinimized();
+
+    CQtEventPump& m_pump;
+    ISettings* m_settings = nullptr;
+    CRunState* m_runState = nullptr;
+    std::function<void()> m_tick;
+    std::function<void()> m_shutdown;
+
+    CPagerListForm* m_form = nullptr;
+    std::array<QLabel*, 6> m_panes{};
+    QAction* m_exit = nullptr;
+    QAction* m_activateScreenSaver = nullptr;
+    QAction* m_manualMonitoring = nullptr;
+    QAction* m_callerIdPopup = nullptr;
+    QAction* m_pause = nullptr;
+    QSystemTrayIcon* m_tray = nullptr;
+    QIcon m_programIcon;
+    QIcon m_pagingIcon;
+    bool m_alternateIcon = false;
+
+    QTimer m_tickTimer;
+    QTimer m_quitRetry;
+    int m_coreDepth = 0;
+    // Per running tick: the event loop level and the pump's depth at its start. A
+    // tick may run inside a tick only while a page call waits, never while a box or
+    // dialog that a tick opened is up (it would open the same box again each second).
+    struct TickFrame {
+        int loopLevel;
+        int pumpDepth;
+    };
+    std::vector<TickFrame> m_ticks;
+    bool m_quitPending = false;
+    bool m_closed = false;
+};
+
+}  // namespace corvane
