@@ -18,13 +18,12 @@ namespace corvane {
 class IMainView;
 class ISettings;
 
-// The row data the form gives a group row.
-inline constexpr std::int16_t kGroupRowData = -32000;
-
 // One row of the form's pager list, in list order.
 struct FormRow {
-    bool group = false;    // a group row: text is the group's name
-    std::int16_t code = 0; // a pager row: the pager's Code
+    // A group row, whose text is the group's name. Told apart by this flag, not by the
+    // row data -32000: a shared pager whose source code is 32000 has that code too.
+    bool group = false;
+    std::int16_t code = 0;  // a pager row: the pager's Code
     std::string text;      // the first column
     bool selected = false;
 };

@@ -19,7 +19,7 @@ protected:
         return p;
     }
     static FormRow Row(const PagerRecord& p, bool selected) { return {false, p.Code, p.UserName, selected}; }
-    static FormRow GroupRow(const std::string& name, bool selected) { return {true, kGroupRowData, name, selected}; }
+    static FormRow GroupRow(const std::string& name, bool selected) { return {true, -32000, name, selected}; }
 
     std::vector<std::string> Names(const PreparedSend& send)
     {

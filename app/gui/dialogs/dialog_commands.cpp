@@ -1,0 +1,201 @@
+#include "app/gui/dialogs/dialog_commands.h"
+
+#include <QWidget>
+
+#include "app/core/pager_fields.h"
+#include "app/core/run_state.h"
+#include "app/gui/dialogs/individual_pager_dialog.h"
+#include "app/gui/dialogs/log_file_dialogs.h"
+#include "app/gui/dialogs/modem_config_dialog.h"
+#include "app/gui/dialogs/pager_config_dialog.h"
+#include "app/gui/dialogs/pager_message_dialog.h"
+#include "app/gui/dialogs/password_dialog.h"
+#include "app/gui/dialogs/password_validation_dialog.h"
+#include "app/gui/dialogs/service_config_dialog.h"
+#include "app/gui/dialogs/test_page_dialog.h"
+#include "common/clock.h"
+#include "directory/predefined_messages.h"
+#include "engine/page_text.h"
+
+namespace corvane {
+
+CDialogCommands::CDialogCommands(CRunState& state, IMainView& view, const IClock& clock, QWidget* parent)
+    : QObject(parent), m_state(state), m_view(view), m_clock(clock), m_parent(parent)
+{
+}
+
+bool CDialogCommands::RefuseWhileMonitoring(ConfigArea area)
+{
+    CMonitoringControl& monitoring = m_state.Monitoring();
+    bool monitoringOn = monitoring.MonitoringActive() || monitoring.ManualMonitoring();
+    return corvane::RefuseWhileMonitoring(area, monitoringOn, m_state.Files().messageBox);
+}
+
+bool CDialogCommands::PasswordAllows()
+{
+    return AskForPassword(m_state.Files().settings, m_state.Files().messageBox, m_parent);
+}
+
+bool CDialogCommands::Guard(ConfigArea area)
+{
+    return !RefuseWhileMonitoring(area) && PasswordAllows();
+}
+
+bool CDialogCommands::ConfigureModems()
+{
+    if (!Guard(ConfigArea::Modems)) return false;
+    const DataFiles& files = m_state.Files();
+    CModemTypes types;
+    types.Load(files.dataDir);
+    CModemConfigDialog dialog(files.settings, files.messageBox, types, FindSerialDevices(), m_parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool CDialogCommands::ConfigureServices()
+{
+    if (!Guard(ConfigArea::Services)) return false;
+    CServiceConfigDialog dialog(m_state.Files(), m_state.Pagers(), &m_view, m_parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool CDialogCommands::ConfigurePagers()
+{
+    if (!Guard(ConfigArea::Pagers)) return false;
+    CPagerConfigDialog dialog(
+        m_state.Files(), [this](const PagerRecord& values) { RunTestPage(m_state, values, m_parent); }, m_parent);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    m_state.RereadPagers();
+    return true;
+}
+
+bool CDialogCommands::ConfigurePassword()
+{
+    CPasswordDialog dialog(m_state.Files().settings, m_state.Files().messageBox, m_parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool CDialogCommands::LogPagesTo()
+{
+    if (!PasswordAllows()) return false;
+    LogFileResult result = corvane::LogPagesTo(m_state.Files().settings, m_state.Files().messageBox, m_parent);
+    return result != LogFileResult::Unchanged && result != LogFileResult::Failed;
+}
+
+void CDialogCommands::Page(const FormView& view)
+{
+    Send(view, SendVariant::Page);
+}
+
+void CDialogCommands::Resubmit(const FormView& view)
+{
+    Send(view, SendVariant::Resubmit);
+}
+
+void CDialogCommands::Send(const FormView& view, SendVariant variant)
+{
+    if (SendDialogOpen()) return;
+    const DataFiles& files = m_state.Files();
+    ISettings& settings = files.settings;
+    PreparedSend send = PrepareSend(view, m_state.Pagers(), settings.GetInt(key::Messaging));
+    if (send.entries.empty()) return;
+    if (!send.NeedsPrompt()) {
+        m_manual.Queue(send, {}, m_state.Queue(), m_state.Messages(), settings, m_view);
+        return;
+    }
+
+    PagerMessageSetup setup;
+    setup.needs = send.needs;
+    setup.initial = m_manual.InitialTexts(variant);
+    CPredefinedMessageList predefined;
+    predefined.Load(files.Path(kPredefinedMessagesFile));
+    setup.predefined = predefined.messages();
+    setup.suffixLength = ContentSuffix(ContentOptions::Read(settings), m_clock.Now()).size();
+    setup.signatureLength = m_state.Messages().signature.size();
+    setup.promptUseReturn = settings.IsOn(key::PromptUseReturn);
+
+    auto* dialog = new CPagerMessageDialog(setup, m_parent);
+    m_messageDialog = dialog;
+    connect(dialog, &CPagerMessageDialog::confirmed, this, [this, send](const PromptedTexts& texts) {
+        m_messageDialog = nullptr;
+        m_manual.Confirm(send, texts, m_state.Queue(), m_state.Messages(), m_state.Files().settings, m_view);
+        emit sendButtonsChanged();
+    });
+    connect(dialog, &CPagerMessageDialog::cancelled, this, [this] {
+        m_messageDialog = nullptr;
+        emit sendButtonsChanged();
+    });
+    dialog->show();
+    emit sendButtonsChanged();
+}
+
+void CDialogCommands::DoubleClick(const FormView& view, std::size_t row)
+{
+    if (row >= view.rows.size()) return;
+    if (m_state.Files().settings.IsOn(key::DisplayClickAction)) {
+        Page(view);
+        return;
+    }
+    EditPager(view.rows[row]);
+}
+
+bool CDialogCommands::EditPager(const FormRow& row)
+{
+    const DataFiles& files = m_state.Files();
+    if (row.group) {
+        files.messageBox.Show(kEditGroupText, kEditGroupCaption, MbIcon::Error, MbButtons::Ok);
+        return false;
+    }
+    // Editing a pager from the list is configuring pagers: the same guards as the menu.
+    if (!Guard(ConfigArea::Pagers)) return false;
+
+    CPagerList local;
+    local.LoadLocal(files);
+    local.RebuildGroupNames();
+    PagerRecord* record = local.FindByCode(row.code);
+    PagerRecord shared;
+    if (!record) {
+        const PagerRecord* shown = m_state.Pagers().FindByCode(row.code);
+        if (!shown || !shown->IsShared()) return false;  // gone meanwhile
+        files.messageBox.Show(kShareWarningText, kShareWarningCaption, MbIcon::Information, MbButtons::Ok);
+        shared = *shown;
+        record = &shared;
+    }
+    CServiceList services;
+    services.Reload(files);
+    CIndividualPagerDialog dialog(
+        {*record, local, services, files.settings,
+         [this](const PagerRecord& values) { RunTestPage(m_state, values, m_parent); }},
+        m_parent);
+    if (dialog.exec() != QDialog::Accepted || record == &shared) return false;
+    local.RebuildGroupNames();
+    local.Save(files);
+    m_state.RereadPagers();
+    return true;
+}
+
+bool CDialogCommands::AddNewPager()
+{
+    const DataFiles& files = m_state.Files();
+    CPagerList list;
+    list.Reload(files);
+    list.RebuildGroupNames();
+    PagerRecord* added = AddPagerForEdit(list, files.settings);
+    if (!added) return false;
+    CServiceList services;
+    services.Reload(files);
+    CIndividualPagerDialog dialog(
+        {*added, list, services, files.settings,
+         [this](const PagerRecord& values) { RunTestPage(m_state, values, m_parent); }},
+        m_parent);
+    if (dialog.exec() != QDialog::Accepted) {
+        CancelAddedPager(list, *added);
+        return false;
+    }
+    ConfirmAddedPager(*added, files.settings);
+    list.RebuildGroupNames();
+    list.Save(files);
+    m_state.RereadPagers();
+    return true;
+}
+
+}  // namespace corvane

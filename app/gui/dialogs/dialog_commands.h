@@ -1,0 +1,95 @@
+#pragma once
+// What the main window calls for the commands that open this folder's dialogs. The
+// frame creates one CDialogCommands after the run state exists and keeps it as long as
+// the run state:
+//
+//   m_dialogs = std::make_unique<CDialogCommands>(runState, /*IMainView*/ *this, clock, this);
+//   connect(m_dialogs.get(), &CDialogCommands::sendButtonsChanged, form, &CPagerListForm::<update buttons>);
+//
+// Menu and button wiring (each call shows its own refusals and message boxes, through
+// the run state's IMessageBox):
+//   Configure > Modems             -> ConfigureModems()
+//   Configure > Service Providers  -> ConfigureServices()
+//   Configure > Pagers             -> ConfigurePagers()    (re-reads the pager file on OK)
+//   Configure > Password           -> ConfigurePassword()
+//   File > Log Pages To            -> LogPagesTo()
+//   Page button (1014)             -> Page(view)
+//   Resubmit button (1017)         -> Resubmit(view)
+//   double-click on row r          -> DoubleClick(view, r)
+//   IFrameShell::AddNewPager       -> AddNewPager()       (the command server's "AddPager")
+//   other password-guarded commands (Preferences, Groups, Import ...): if (!PasswordAllows()) return;
+//   Preferences while monitoring:  if (RefuseWhileMonitoring(ConfigArea::Preferences)) return;
+//
+// view is a FormView (app/core/prepare_send.h) built from the form at the moment of the
+// command: every row in list order with group = (row data == -32000), code = the row
+// data otherwise, text = the first column's text (the group's name for a group row),
+// selected; groupView = ("ViewMode" is 1) and group = the group shown.
+//
+// The form's send buttons: while SendDialogOpen() is true, Page, Schedule and Resubmit
+// are disabled; otherwise Resubmit is enabled together with Page once
+// ResubmitAvailable() is true. sendButtonsChanged() says when either has changed.
+
+#include <QObject>
+#include <QPointer>
+
+#include "app/core/config_guard.h"
+#include "app/core/prepare_send.h"
+
+class QWidget;
+
+namespace corvane {
+
+class CPagerMessageDialog;
+class CRunState;
+class IClock;
+class IMainView;
+
+class CDialogCommands final : public QObject {
+    Q_OBJECT
+public:
+    // parent: the main window, owner of the dialogs. view: the frame as IMainView (the
+    // queue count, Auto-Minimize, the redraw after a service change). clock: the time on
+    // the last page, for the page-count hint.
+    CDialogCommands(CRunState& state, IMainView& view, const IClock& clock, QWidget* parent);
+
+    // Configure menu. True when the dialog was confirmed.
+    bool ConfigureModems();
+    bool ConfigureServices();
+    bool ConfigurePagers();
+    bool ConfigurePassword();
+    // File menu.
+    bool LogPagesTo();
+
+    // The form's send commands.
+    void Page(const FormView& view);
+    void Resubmit(const FormView& view);
+    // "DisplayClickAction" "1": Page; otherwise the pager of the row is edited.
+    void DoubleClick(const FormView& view, std::size_t row);
+    // A new pager added through the individual dialog, modally; saved and re-read on OK.
+    bool AddNewPager();
+
+    // The guards, for the frame's other guarded commands.
+    bool PasswordAllows();
+    bool RefuseWhileMonitoring(ConfigArea area);
+
+    bool SendDialogOpen() const { return !m_messageDialog.isNull(); }
+    bool ResubmitAvailable() const { return m_manual.ResubmitAvailable(); }
+    CPagerMessageDialog* MessageDialog() const { return m_messageDialog.data(); }
+
+signals:
+    void sendButtonsChanged();
+
+private:
+    void Send(const FormView& view, SendVariant variant);
+    bool Guard(ConfigArea area);
+    bool EditPager(const FormRow& row);
+
+    CRunState& m_state;
+    IMainView& m_view;
+    const IClock& m_clock;
+    QWidget* m_parent;
+    CManualSend m_manual;
+    QPointer<CPagerMessageDialog> m_messageDialog;
+};
+
+}  // namespace corvane
