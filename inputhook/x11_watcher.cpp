@@ -181,9 +181,12 @@ void CX11Session::SelectInput(bool on)
 
 void CX11Session::HandlePending(const std::function<void(const InputEvent&)>& deliver)
 {
-    // Before each read, a look whether the server is gone, so that Xlib never reads
-    // the end of the connection itself.
-    while (!Ended() && XPending(m_display) > 0) {
+    for (;;) {
+        if (Lost()) return;
+        // Xlib reads from the connection only once its queue is empty, and only after a
+        // look whether the server is gone, so that it never reads the connection's end.
+        if (XEventsQueued(m_display, QueuedAlready) == 0 && (HungUp() || XPending(m_display) == 0))
+            return;
         XEvent event;
         XNextEvent(m_display, &event);
         if (std::optional<InputEvent> input = Translate(event)) deliver(*input);
