@@ -14,7 +14,10 @@
 #include <cstdlib>
 #include <memory>
 
+#include "engine/transports.h"
 #include "net/poll_pump.h"
+#include "settings/memory_settings.h"
+#include "tests/engine/send_run_doubles.h"
 #include "tests/net/snpp_script_server.h"
 #include "tests/support/fakes.h"
 
@@ -455,6 +458,25 @@ TEST_F(SnppClient, NegativeRetriesStillMakeOneAttempt)
     client->AddPage(true, Entry("Bob", "1"), "hi", "");
     EXPECT_EQ(client->SendAll(), 0);
     EXPECT_EQ(server.Count("SEND"), 1);
+}
+
+TEST_F(SnppClient, TheTransportsMakeAClientForTheEntryWithTheDialAttempts)
+{
+    CMemorySettings settings;
+    settings.Write(key::DialAttempts, "2");
+    test::CFakePorts ports;
+    CTransports transports({settings, ports, &view, pump, clock, boxes});
+    for (int i = 0; i < 3; ++i) server.Greet(Server::Say("421 busy"));
+    PagerRecord& entry = Entry("Bob", "1");
+    entry.PhoneNumber = server.Dial();
+    std::unique_ptr<IPageCall> call = transports.NewSnppClient(entry);
+    ASSERT_NE(call, nullptr);
+    EXPECT_TRUE(call->IsSnpp());
+    call->AddPage(true, entry, "hi", "hi");
+    EXPECT_EQ(call->SendAlphaPages(), kSnppBadGreeting);
+    EXPECT_EQ(server.Connections(), 3);  // DialAttempts further attempts after the first
+    call->ShowError(&entry);
+    EXPECT_EQ(boxes.shown.at(0).caption, "Page to Bob");
 }
 
 // Run in a child of the test (a death test), where no descriptor can be opened.
