@@ -233,6 +233,7 @@ bool CSnppClient::ReadAvailable(std::string& buffer)
         ssize_t n = ::recv(m_socket, chunk, sizeof chunk, MSG_DONTWAIT);
         if (n > 0) {
             AppendBounded(buffer, chunk, static_cast<std::size_t>(n));
+            if (EndsWithCrLf(buffer)) return false;  // the reply is complete: no need to ask again
             continue;
         }
         if (n == 0) return true;
