@@ -58,6 +58,16 @@ void OnNextModal(std::function<void(QWidget*)> action)
         timer->stop();
         timer->deleteLater();
         action(modal);
+        // A check that failed inside the action returned early: close what it left open,
+        // so that the test reports the failure instead of waiting in the dialog forever.
+        if (QTest::currentTestFailed())
+            while (QWidget* open = QApplication::activeModalWidget()) {
+                if (auto* dialog = qobject_cast<QDialog*>(open))
+                    dialog->reject();
+                else
+                    open->close();
+                if (QApplication::activeModalWidget() == open) break;
+            }
     });
     timer->start();
 }

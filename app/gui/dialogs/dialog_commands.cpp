@@ -24,6 +24,16 @@ CDialogCommands::CDialogCommands(CRunState& state, IMainView& view, const IClock
 {
 }
 
+bool CDialogCommands::SendDialogOpen() const
+{
+    return !m_messageDialog.isNull();
+}
+
+CPagerMessageDialog* CDialogCommands::MessageDialog() const
+{
+    return m_messageDialog.data();
+}
+
 bool CDialogCommands::RefuseWhileMonitoring(ConfigArea area)
 {
     CMonitoringControl& monitoring = m_state.Monitoring();

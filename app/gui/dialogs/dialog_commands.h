@@ -72,9 +72,10 @@ public:
     bool PasswordAllows();
     bool RefuseWhileMonitoring(ConfigArea area);
 
-    bool SendDialogOpen() const { return !m_messageDialog.isNull(); }
+    bool SendDialogOpen() const;
     bool ResubmitAvailable() const { return m_manual.ResubmitAvailable(); }
-    CPagerMessageDialog* MessageDialog() const { return m_messageDialog.data(); }
+    // The open Pager Message dialog, or null.
+    CPagerMessageDialog* MessageDialog() const;
 
 signals:
     void sendButtonsChanged();
