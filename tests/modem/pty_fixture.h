@@ -1,0 +1,86 @@
+#pragma once
+// Real pseudo-terminals for the port tests, and a process that holds a device the way
+// another program would.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "tests/sim/pty_central.h"
+
+namespace corvane::test {
+
+class CPty {
+public:
+    CPty() { ok = sim::OpenPtyPair(master, slave, path); }
+    ~CPty()
+    {
+        if (master >= 0) ::close(master);
+        if (slave >= 0) ::close(slave);
+    }
+    CPty(const CPty&) = delete;
+    CPty& operator=(const CPty&) = delete;
+
+    // Everything the program has written so far.
+    std::string Drain()
+    {
+        std::string all;
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;) all.append(buffer, static_cast<std::size_t>(n));
+        return all;
+    }
+    void Hangup()
+    {
+        ::close(master);
+        master = -1;
+        ::close(slave);
+        slave = -1;
+    }
+
+    bool ok = false;
+    int master = -1;
+    int slave = -1;
+    std::string path;
+};
+
+// A child process that opens the device and locks it, as another program would, until
+// the object goes.
+class CLockHolder {
+public:
+    explicit CLockHolder(const std::string& path)
+    {
+        int ready[2];
+        if (::pipe(ready) != 0) return;
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::close(ready[0]);
+            int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+            char result = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 'L' : 'F';
+            (void)!::write(ready[1], &result, 1);
+            for (;;) ::pause();
+        }
+        ::close(ready[1]);
+        char result = 0;
+        locked = ::read(ready[0], &result, 1) == 1 && result == 'L';
+        ::close(ready[0]);
+    }
+    ~CLockHolder()
+    {
+        if (m_pid <= 0) return;
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
+    }
+    CLockHolder(const CLockHolder&) = delete;
+    CLockHolder& operator=(const CLockHolder&) = delete;
+
+    bool locked = false;
+
+private:
+    pid_t m_pid = -1;
+};
+
+}  // namespace corvane::test

@@ -1,0 +1,100 @@
+#include "tests/sim/sim_process.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "tests/sim/pty_central.h"
+
+extern char** environ;
+
+namespace corvane::sim {
+
+std::string CSimProcess::Executable()
+{
+    if (const char* path = std::getenv("CORVANE_SIM_EXE")) return path;
+    if (const char* binary = std::getenv("CORVANE_BINARY_DIR")) return std::string(binary) + "/tests/sim/pagingcentral-sim";
+    return CORVANE_SIM_DEFAULT_EXE;
+}
+
+CSimProcess::~CSimProcess()
+{
+    Stop();
+}
+
+bool CSimProcess::Start(const std::string& dir, const std::string& script)
+{
+    const std::string scriptFile = dir + "sim-script.txt";
+    m_link = dir + "ttySIM";
+    m_transcript = dir + "sim-transcript.txt";
+    std::ofstream(scriptFile) << script;
+
+    const std::string exe = Executable();
+    std::vector<std::string> args = {exe, "--pty", m_link, "--script", scriptFile, "--transcript", m_transcript};
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&m_pid, exe.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
+        m_pid = -1;
+        return false;
+    }
+    const std::uint64_t deadline = NowMs() + 5000;
+    struct stat info {};
+    while (NowMs() < deadline) {
+        if (::stat(m_link.c_str(), &info) == 0) return true;
+        ::usleep(10000);
+    }
+    Stop();
+    return false;
+}
+
+bool CSimProcess::WaitForExit(int ms)
+{
+    if (m_pid <= 0) return true;
+    const std::uint64_t deadline = NowMs() + static_cast<std::uint64_t>(ms);
+    for (;;) {
+        int status = 0;
+        if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+            m_pid = -1;
+            return true;
+        }
+        if (NowMs() >= deadline) return false;
+        ::usleep(5000);
+    }
+}
+
+void CSimProcess::Stop()
+{
+    if (m_pid <= 0) return;
+    ::kill(m_pid, SIGTERM);
+    if (!WaitForExit(3000)) {
+        ::kill(m_pid, SIGKILL);
+        WaitForExit(3000);
+    }
+}
+
+std::string CSimProcess::Transcript() const
+{
+    std::ifstream in(m_transcript);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> CSimProcess::Records(const std::string& kind) const
+{
+    std::vector<std::string> records;
+    std::istringstream lines(Transcript());
+    std::string line;
+    while (std::getline(lines, line))
+        if (line.compare(0, kind.size() + 1, kind + " ") == 0) records.push_back(line.substr(kind.size() + 1));
+    return records;
+}
+
+}  // namespace corvane::sim
