@@ -80,6 +80,30 @@ private slots:
         f.reset();
     }
 
+    void theDialogsTexts()
+    {
+        ConfigurePagers([&](QWidget* config) {
+            QCOMPARE(config->windowTitle(), QString("Pager Configuration"));
+            QStringList texts = Texts(config);
+            for (const char* text : {"Add", "Edit", "Remove", "Test"}) QVERIFY2(texts.contains(text), text);
+            OnNextModal([](QWidget* edit) {
+                QStringList texts = Texts(edit);
+                for (const char* text :
+                     {"Name", "Numeric", "Alphanumeric", "Pager Phone Number", "Pager ID", "Service", "Baud",
+                      "Send Page Counter", "Default Page Message", "Prompt for Message", "Custom Page Message",
+                      "Highlight groups to which the pager belongs", "Work", "Home", "Other", "Test"})
+                    QVERIFY2(texts.contains(text), text);
+                QCOMPARE(Child<QComboBox>(edit, "service")->itemText(0), QString("<None>"));
+                QCOMPARE(Child<QComboBox>(edit, "service")->itemText(1), QString("Metro"));
+                QVERIFY(Child<QRadioButton>(edit, "content1")->isChecked());  // a new pager prompts
+                ClickCancel(edit);
+            });
+            Click(config, "add");
+            QCOMPARE(Child<QListWidget>(config, "pagers")->count(), 0);
+            ClickCancel(config);
+        });
+    }
+
     void threePagersEditedTogetherKeepTheirOwnPhoneNumbers()
     {
         CPagerList list;
@@ -298,6 +322,22 @@ private slots:
         QVERIFY(f->frame.statusLine.front() == "Initializing the Paging Modem");
         QVERIFY(!f->state->Queue().pageInProgress);
         QCOMPARE(Local("Ann").PhoneNumber, std::string("5551234"));
+
+        // A number that names an SNPP server goes over SNPP whatever the page port.
+        f->settings.Write(key::PagePort, "/dev/ttyS0");
+        ConfigurePagers([&](QWidget* config) {
+            SelectRows(config, {1});
+            OnNextModal([](QWidget* edit) {
+                Type(edit, "phoneNumber", "SNPP:127.0.0.1:4444");
+                Click(edit, "test");
+                ClickCancel(edit);
+            });
+            Click(config, "edit");
+            ClickCancel(config);
+        });
+        QCOMPARE(calls.size(), std::size_t{4});  // a numeric pager gets the digits, then the text
+        QVERIFY(calls[2].snpp && calls[3].snpp);
+        QCOMPARE(calls[3].pages.at(0).message, std::string("Test Message"));
     }
 
     void theTestDialogCancelsTheCallAndARunningPageRefusesTheTest()

@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "app/gui/dialogs/dialog_commands.h"
+#include "app/gui/dialogs/form_view.h"
 #include "app/gui/dialogs/pager_message_dialog.h"
 #include "directory/message_texts.h"
 #include "directory/predefined_messages.h"
@@ -231,6 +232,26 @@ private slots:
         gone.rows.push_back({false, 4321, "Gone", true});
         commands->Page(gone);
         QCOMPARE(f->state->Queue().requests.size(), std::size_t{1});
+    }
+
+    void theFormsRowsBecomeTheSendersView()
+    {
+        std::vector<ListRow> rows(3);
+        rows[0].data = kGroupRowData;
+        rows[0].cells[0] = "Desk";
+        rows[1].data = 7;
+        rows[1].cells[0] = "Ann";
+        rows[2].data = -4;
+        rows[2].cells[0] = "Remote";
+        FormView view = MakeFormView(rows, {true, false, true}, ListChoice{true, "Desk", false});
+        QVERIFY(view.groupView);
+        QCOMPARE(view.group, std::string("Desk"));
+        QCOMPARE(view.rows.size(), std::size_t{3});
+        QVERIFY(view.rows[0].group && view.rows[0].selected);
+        QCOMPARE(view.rows[0].text, std::string("Desk"));
+        QVERIFY(!view.rows[1].group && !view.rows[1].selected);
+        QCOMPARE(view.rows[1].code, std::int16_t{7});
+        QCOMPARE(view.rows[2].code, std::int16_t{-4});
     }
 
     void aDoubleClickPagesWhenSoConfigured()

@@ -24,6 +24,9 @@
 // command: every row in list order with group = (row data == -32000), code = the row
 // data otherwise, text = the first column's text (the group's name for a group row),
 // selected; groupView = ("ViewMode" is 1) and group = the group shown.
+// MakeFormView (app/gui/dialogs/form_view.h) builds it from the form's ListRows, one
+// selected flag per row and the ListChoice shown:
+//   FormView view = MakeFormView(form.Model().Rows(), selectedFlags, shownChoice);
 //
 // The form's send buttons: while SendDialogOpen() is true, Page, Schedule and Resubmit
 // are disabled; otherwise Resubmit is enabled together with Page once
