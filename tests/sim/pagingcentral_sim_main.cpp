@@ -109,6 +109,10 @@ int main(int argc, char** argv)
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
 
+    if (transcript) {
+        std::fprintf(transcript, "READY\n");
+        std::fflush(transcript);
+    }
     CPtyCentral line(central, fd);
     line.logReceived = true;
     while (!g_stop) {

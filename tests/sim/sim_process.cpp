@@ -2,7 +2,6 @@
 
 #include <signal.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,13 +29,26 @@ CSimProcess::~CSimProcess()
 
 bool CSimProcess::Start(const std::string& dir, const std::string& script)
 {
-    const std::string scriptFile = dir + "sim-script.txt";
     m_link = dir + "ttySIM";
+    return Launch(dir, script, "--pty", m_link);
+}
+
+bool CSimProcess::StartOnDevice(const std::string& dir, const std::string& script, const std::string& device)
+{
+    m_link.clear();
+    return Launch(dir, script, "--device", device);
+}
+
+bool CSimProcess::Launch(const std::string& dir, const std::string& script, const std::string& option,
+                         const std::string& line)
+{
+    const std::string scriptFile = dir + "sim-script.txt";
     m_transcript = dir + "sim-transcript.txt";
     std::ofstream(scriptFile) << script;
+    ::unlink(m_transcript.c_str());
 
     const std::string exe = Executable();
-    std::vector<std::string> args = {exe, "--pty", m_link, "--script", scriptFile, "--transcript", m_transcript};
+    std::vector<std::string> args = {exe, option, line, "--script", scriptFile, "--transcript", m_transcript};
     std::vector<char*> argv;
     for (auto& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
@@ -44,10 +56,11 @@ bool CSimProcess::Start(const std::string& dir, const std::string& script)
         m_pid = -1;
         return false;
     }
+    // The simulator writes READY once its line is up (and linked, for --pty).
     const std::uint64_t deadline = NowMs() + 5000;
-    struct stat info {};
     while (NowMs() < deadline) {
-        if (::stat(m_link.c_str(), &info) == 0) return true;
+        if (Transcript().find("READY\n") != std::string::npos) return true;
+        if (WaitForExit(0)) return false;
         ::usleep(10000);
     }
     Stop();

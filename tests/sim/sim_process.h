@@ -19,6 +19,8 @@ public:
     // Writes the script to dir, starts the simulator with its line linked at dir +
     // "ttySIM" and waits (at most 5 s) for the line to appear.
     bool Start(const std::string& dir, const std::string& script);
+    // The same on one end of an existing pair (socat); Line() is empty then.
+    bool StartOnDevice(const std::string& dir, const std::string& script, const std::string& device);
     const std::string& Line() const { return m_link; }
     pid_t Pid() const { return m_pid; }
     // SIGTERM, then wait for the exit; the transcript is complete afterwards.
@@ -33,6 +35,9 @@ public:
     static std::string Executable();
 
 private:
+    bool Launch(const std::string& dir, const std::string& script, const std::string& option,
+                const std::string& line);
+
     pid_t m_pid = -1;
     std::string m_link;
     std::string m_transcript;
