@@ -539,7 +539,9 @@ std::string CModemPageCall::ResultText(int result, bool group)
         return "There is no dialtone on the phone line.  Please check the connection of the phone line to the "
                "modem.";
     case 4: return "The pager phone number is busy.";
-    case 5: return "There is no answer at the paging company.  Please check that you are using the correct phone number.";
+    case 5:
+        return "There is no answer at the paging company.  Please check that you are using the correct phone "
+               "number.";
     case 6:
         return group ? "While sending a group of pages, the modem stopped responding."
                      : "While sending the page, the modem stopped responding.";

@@ -10,10 +10,11 @@ namespace corvane {
 std::unique_ptr<IPageCall> CTransports::NewModemCall(const PagerRecord& entry)
 {
     IPagePorts& ports = m.ports;
+    ModemCallDeps deps {m.settings, m.status, m.pump, m.clock, m.messageBox};
     auto call = std::make_unique<CModemPageCall>(
-        ModemCallDeps {m.settings, m.status, m.pump, m.clock, m.messageBox}, m.settings.Get(key::PageInitializationString),
-        entry.PhoneNumber, [&ports] { return ports.PagePort(); }, m.settings.GetInt(key::DialAttempts),
-        ToInt(entry.WaitForConnection), ToInt(entry.DelayTime), entry.SystemPassword);
+        deps, m.settings.Get(key::PageInitializationString), entry.PhoneNumber, [&ports] { return ports.PagePort(); },
+        m.settings.GetInt(key::DialAttempts), ToInt(entry.WaitForConnection), ToInt(entry.DelayTime),
+        entry.SystemPassword);
     call->SetDialMethod(m.settings.GetInt(key::DialingMethod));
     call->SetSpeaker(m.settings.GetInt(key::DialingSpeaker));
     return call;

@@ -3,6 +3,8 @@
 
 #include "tests/engine/modem_page_call_fixture.h"
 
+#include "engine/transports.h"
+
 namespace corvane::test {
 namespace {
 
@@ -560,6 +562,65 @@ TEST_F(ModemCallTest, ClearsBreakAndPurgesBeforeDialling)
     call->SendAlphaPages();
     EXPECT_EQ(port->breaksCleared, 1);
     EXPECT_GE(port->receivePurges, 4);
+}
+
+// The send run's transports: the page slot's port, and every value from the settings
+// and the pager entry.
+class CSimPagePorts : public IPagePorts {
+public:
+    explicit CSimPagePorts(IBytePort* port) : m_port(port) {}
+    bool OpenPagePort(bool, const std::string&) override { return true; }
+    bool OpenMonitorPort(bool) override { return false; }
+    void ClosePagePort() override { m_port = nullptr; }
+    void CloseMonitorPort() override {}
+    void EnsurePageBaud(bool, const std::string&) override {}
+    bool IsMonitorOpen() const override { return false; }
+    IBytePort* PagePort() override { return m_port; }
+
+private:
+    IBytePort* m_port;
+};
+
+TEST_F(ModemCallTest, TransportsBuildTheCallFromSettingsAndTheEntry)
+{
+    settings.Write(key::DialPrefix, "9,");
+    settings.Write(key::DialingMethod, "1");
+    settings.Write(key::DialingSpeaker, "2");
+    settings.Write(key::DialAttempts, "0");
+    script.laterDials = DialOutcome::NoAnswer;
+    StartCentral();
+    CSimPagePorts ports(port.get());
+    CTransports transports({settings, ports, &view, pump, clock, boxes});
+    PagerRecord& ann = Pager("Ann", "1");
+    ann.PhoneNumber = "555-1212";
+    ann.WaitForConnection = "7";
+    auto call = transports.NewModemCall(ann);
+    ASSERT_NE(call, nullptr);
+    const std::uint64_t start = clock.TickMs();
+    EXPECT_EQ(call->SendAlphaPages(), kCallNoAnswer);
+    EXPECT_EQ(clock.TickMs() - start, 7000u);
+    EXPECT_EQ(Writes(*port), (std::vector<std::string> {"ATM0DP9,5551212\r"}));
+    EXPECT_FALSE(call->IsSnpp());
+}
+
+TEST_F(ModemCallTest, TransportsTakeThePasswordAndTheInitialisationString)
+{
+    settings.Write(key::PageInitializationString, "DIRECT");
+    script.direct = true;
+    script.password = "SECRET";
+    StartCentral();
+    CSimPagePorts ports(port.get());
+    CTransports transports({settings, ports, &view, pump, clock, boxes});
+    PagerRecord& ann = Pager("Ann", "1");
+    ann.SystemPassword = "SECRET";
+    auto call = transports.NewModemCall(ann);
+    call->AddPage(true, ann, "x", "x");
+    EXPECT_EQ(call->SendAlphaPages(), kCallOk);
+    EXPECT_EQ(port->writes.front().bytes, "\x1bPG1SECRET\r");
+    EXPECT_TRUE(central->Errors().empty());
+    // The port is looked up when the call sends: a closed page port is code 1.
+    ports.ClosePagePort();
+    EXPECT_EQ(call->SendAlphaPages(), kCallPortNotOpen);
 }
 
 }  // namespace
