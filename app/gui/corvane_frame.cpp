@@ -1,6 +1,7 @@
 #include "app/gui/corvane_frame.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -322,10 +323,16 @@ void CCorvaneFrame::changeEvent(QEvent* event)
 void CCorvaneFrame::BringToFront()
 {
     if (m_closed) return;
-    show();
+    // Out of the tray or the task bar, keeping a maximised window maximised.
     setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
     raise();
     activateWindow();
+    // A box or dialog that is up comes forward with its window.
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->raise();
+        modal->activateWindow();
+    }
 }
 
 // ---- IMainView ----

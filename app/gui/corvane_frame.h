@@ -59,7 +59,6 @@ public:
     void TickNow();
     // Exit, the window's Close and the tray's Close.
     void RequestExit();
-    void BringToFront();
     bool Closed() const { return m_closed; }
     bool QuitPending() const { return m_quitPending; }
 
@@ -93,6 +92,8 @@ public:
     void AddNewPager() override;
     void ShowSwitches(const SwitchState& state) override;
     void ShowAlternateIcon(bool alternate) override;
+    // A second start, the tray icon's click and its Restore.
+    void BringToFront() override;
 
 signals:
     // The window is gone and the program has shut down: the application may end.
