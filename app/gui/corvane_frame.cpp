@@ -212,7 +212,9 @@ bool CCorvaneFrame::TickAllowed() const
 
 void CCorvaneFrame::TickNow()
 {
-    if (m_closed || !m_tick || !TickAllowed()) return;
+    // A program on its way out starts nothing new: a send run begun now would only have
+    // its calls cancelled by the quit.
+    if (m_closed || m_quitPending || !m_tick || !TickAllowed()) return;
     m_ticks.push_back({LoopLevel(), m_pump.Depth()});
     CallCore(m_tick);
     m_ticks.pop_back();

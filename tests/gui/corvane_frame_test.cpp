@@ -181,8 +181,12 @@ private slots:
     void ExitWhileAPageIsInProgressButNotWaitingIsRefused()
     {
         StartWithBob();
+        int refusals = 0;
         h->transports.sendScripts.push_back([&](std::vector<AddedPage>&) {
             Frame().RequestExit();
+            // The window's Close is refused the same way.
+            Frame().close();
+            refusals = static_cast<int>(h->boxes.shown.size());
             return 0;
         });
         Send("Bob/hello");
@@ -191,6 +195,8 @@ private slots:
         QVERIFY(refusal != nullptr);
         QCOMPARE(refusal->text, std::string(kShutDownRefusal));
         QVERIFY(refusal->icon == MbIcon::Error);
+        QCOMPARE(refusals, 2);
+        QVERIFY(Frame().isVisible());
         QVERIFY(!Frame().Closed());
         QVERIFY(!Frame().QuitPending());
         // Once the page is over, Exit closes.
@@ -270,15 +276,21 @@ private slots:
         QCOMPARE(nested, 1);
     }
 
-    void ExitDuringActivateScreenSaversWaitClosesWhenTheWaitEnds()
+    void ExitDuringActivateScreenSaversWaitClosesWhenTheWaitEndsAndStartsNoRun()
     {
         StartWithBob();
+        Send("Bob/waiting");
         QElapsedTimer t;
         t.start();
         QTimer::singleShot(100, &Frame(), [this] { Frame().ExitAction()->trigger(); });
+        // A tick after the Exit: the queued page must not start a run that the quit
+        // would only cancel.
+        QTimer::singleShot(200, &Frame(), [this] { Frame().TickNow(); });
         Frame().ActivateScreenSaverAction()->trigger();
         QVERIFY(t.elapsed() < CMonitoringControl::kActivateWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(Frame().Closed(), 2000);
+        QVERIFY(h->transports.calls.empty());
+        QCOMPARE(h->ticks, 0);
     }
 
     void TheRectangleIsStoredAtCloseAndUsedAtTheNextStart()
@@ -323,6 +335,30 @@ private slots:
         h->settings.Write(key::DisplayLeft, "20000");
         h->settings.Write(key::DisplayRight, "20500");
         QVERIFY((Frame().StartRectangle().center() - screenCentre).manhattanLength() <= 2);
+    }
+
+    void BringingToFrontRestoresAMinimisedWindow()
+    {
+        StartWithBob();
+        Frame().Minimize();
+        QVERIFY(Frame().IsMinimized());
+        Frame().BringToFront();
+        QVERIFY(!Frame().IsMinimized());
+        QVERIFY(Frame().isVisible());
+    }
+
+    void TheAlternateIconIsShownWhileAsked()
+    {
+        StartWithBob();
+        h->settings.Write(key::TaskbarButton, "0");
+        QVERIFY(Frame().AddTrayIcon());
+        const qint64 normal = Frame().TrayIcon()->icon().cacheKey();
+        Frame().ShowAlternateIcon(true);
+        QVERIFY(Frame().TrayIcon()->icon().cacheKey() != normal);
+        QVERIFY(Frame().ShowingAlternateIcon());
+        Frame().ShowAlternateIcon(false);
+        QVERIFY(!Frame().ShowingAlternateIcon());
+        QCOMPARE(Frame().TrayIcon()->icon().cacheKey(), normal);
     }
 
     void TheFrameCannotBeMadeSmallerThanItsMinimum()
