@@ -38,7 +38,12 @@ PumpResult CDaemonPump::Wait(int maxMs, int fd, bool takeEvents)
         if (m_quit) return PumpResult::DeferredQuit;
         return PumpResult::Continue;
     };
-    if (PumpResult result = pending(); result != PumpResult::Continue) return result;
+    // A quit is reported at once the first time; later waits let their time pass
+    // first, so that the pause after a call does not spin.
+    if (m_cancel || (m_quit && !m_quitSeen)) {
+        m_quitSeen = m_quit;
+        return pending();
+    }
     bool ready = false;
     if (fd >= 0) m_loop.Watch(fd, [&ready] { ready = true; });
     m_loop.RunOnce(maxMs);

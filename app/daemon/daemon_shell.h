@@ -34,6 +34,7 @@ private:
     CPollLoop& m_loop;
     bool m_cancel = false;
     bool m_quit = false;
+    bool m_quitSeen = false;
 };
 
 class CDaemonShell final : public IFrameShell {

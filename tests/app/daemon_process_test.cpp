@@ -11,6 +11,8 @@
 #include <sys/wait.h>
 #include <sys/stat.h>
 #include <thread>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include "app/core/command_client.h"
@@ -48,10 +50,24 @@ protected:
         PagerRecord& bob = *pagers.NewPager();
         bob.UserName = "Bob";
         bob.PagerType = "1";
+        // A paging server that takes the connection and never greets.
+        silent = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(silent, 4);
+        socklen_t length = sizeof address;
+        ::getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
+        PagerRecord& net = *pagers.NewPager();
+        net.UserName = "Net";
+        net.PagerType = "1";
+        net.PhoneNumber = "SNPP:127.0.0.1:" + std::to_string(ntohs(address.sin_port));
         pagers.Save(files);
     }
     ~DaemonProcessTest() override
     {
+        ::close(silent);
         for (pid_t pid : started) {
             ::kill(pid, SIGKILL);
             ::waitpid(pid, nullptr, 0);
@@ -114,6 +130,7 @@ protected:
     CTempDir home;
     CTempDir data;
     std::vector<pid_t> started;
+    int silent = -1;
 };
 
 TEST_F(DaemonProcessTest, ASecondStartForwardsItsPageCommandAndEnds)
@@ -160,6 +177,17 @@ TEST_F(DaemonProcessTest, CloseAndSigtermEndTheProgramInOrder)
     ASSERT_TRUE(WaitForInstance("End"));
     ::kill(pid, SIGTERM);
     EXPECT_EQ(WaitForExit(pid), 0);
+}
+
+TEST_F(DaemonProcessTest, SigtermDuringAPageCancelsTheCallThenEnds)
+{
+    pid_t pid = Start({"-KBusy", "-W" + data.path()});
+    ASSERT_TRUE(WaitForInstance("Busy"));
+    ASSERT_EQ(CCommandClient("Busy").Execute("SendPage", "Net/never greeted", 2000).status, CommandStatus::Ack);
+    std::this_thread::sleep_for(2500ms);  // the run has started and waits for the greeting
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(WaitForExit(pid, 15s), 0);
+    EXPECT_EQ(data.Read("errorlog.txt").substr(17), "Error 109 To Net: never greeted\n");
 }
 
 }  // namespace
