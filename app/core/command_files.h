@@ -36,7 +36,7 @@ struct CommandFileScan {
     int namesIgnored = 0;   // a file named while it was being processed, or too deep
 };
 
-// The specification may hold wildcards (glob(3)); when nothing matches it is taken as
+// The -S pattern may hold wildcards (glob(3)); when nothing matches it is taken as
 // a file name. Every match that is a regular file is processed.
 CommandFileScan ScanCommandFiles(const std::string& specification, CPageQueue& queue, ICommandShell& shell);
 
