@@ -26,18 +26,9 @@ public:
     CScopedEnv(const char* name, const char* value) : m_name(name)
     {
         if (const char* old = std::getenv(name)) m_old = old;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
     }
-    ~CScopedEnv()
-    {
-        if (m_old)
-            ::setenv(m_name, m_old->c_str(), 1);
-        else
-            ::unsetenv(m_name);
-    }
+    ~CScopedEnv() { m_old ? ::setenv(m_name, m_old->c_str(), 1) : ::unsetenv(m_name); }
 
 private:
     const char* m_name;
@@ -72,88 +63,49 @@ protected:
 
 TEST_F(IniSettingsTest, FilesAreNamedAfterTheTitleInBothScopes)
 {
-    CIniSettings settings("Corvane");
-    EXPECT_EQ(settings.UserFile(), UserFile());
-    EXPECT_EQ(settings.MachineFile(), MachineFile());
-    CIniSettings other("Night Desk");
-    EXPECT_EQ(other.UserFile(), m_config + "/Tarnwick/Night Desk.ini");
-}
+    EXPECT_EQ(CIniSettings("Corvane").UserFile(), UserFile());
+    EXPECT_EQ(CIniSettings("Corvane").MachineFile(), MachineFile());
+    EXPECT_EQ(CIniSettings("Night Desk").UserFile(), m_config + "/Tarnwick/Night Desk.ini");
 
-TEST_F(IniSettingsTest, DefaultFoldersWithoutTheEnvironment)
-{
     std::string home = m_dir.File("home");
     CScopedEnv homeEnv("HOME", home.c_str());
     CScopedEnv noSys("CORVANE_SYSCONFDIR", nullptr);
     {
         CScopedEnv noXdg("XDG_CONFIG_HOME", nullptr);
-        CIniSettings settings("Corvane");
-        EXPECT_EQ(settings.UserFile(), home + "/.config/Tarnwick/Corvane.ini");
-        EXPECT_EQ(settings.MachineFile(), "/etc/xdg/Tarnwick/Corvane.ini");
+        EXPECT_EQ(CIniSettings("Corvane").UserFile(), home + "/.config/Tarnwick/Corvane.ini");
+        EXPECT_EQ(CIniSettings("Corvane").MachineFile(), "/etc/xdg/Tarnwick/Corvane.ini");
     }
     CScopedEnv relative("XDG_CONFIG_HOME", "relative/config");  // invalid: ignored
     EXPECT_EQ(CIniSettings("Corvane").UserFile(), home + "/.config/Tarnwick/Corvane.ini");
 }
 
-TEST_F(IniSettingsTest, EveryValueComesBackExactly)
+TEST_F(IniSettingsTest, EveryValueAndNameComesBackExactly)
 {
-    const std::vector<std::string> values = {
-        "a,b,,c",
-        "\"quoted\"",
-        "\"",
-        "\"\"",
-        "x\"",
-        "a=b=c",
-        ";not a comment",
-        "#not a comment",
-        "  leading",
-        "trailing  ",
-        " ",
-        "\tTab\t",
-        "line one\r\nline two\n",
-        std::string("nul\0inside\0", 11),
-        "\xC3\xA9t\xE9 \xFF\x80",
-        "back\\slash\\",
-        "\\n is not a newline",
-        "\\x41",
-        "[Section]",
-        "\x01\x1F\x7F",
-        "M1Q0X4E0V1S7=255",
-        std::string(1500, 'z'),
+    struct Entry {
+        std::string section, key, value;
     };
+    const std::string values[] = {
+        "a,b,,c", "\"quoted\"", "\"", "\"\"", "x\"", "a=b=c", ";not a comment", "#not a comment", "  leading",
+        "trailing  ", " ", "\tTab\t", "line one\r\nline two\n", std::string("nul\0inside\0", 11),
+        "\xC3\xA9t\xE9 \xFF\x80", "back\\slash\\", "\\n is not a newline", "\\x41", "[Section]", "\x01\x1F\x7F",
+        "M1Q0X4E0V1S7=255", std::string(1500, 'z'), ""};
+    std::vector<Entry> entries;
+    for (const std::string& value : values)
+        entries.push_back({"Preferences", "Key" + std::to_string(entries.size()), value});
+    for (const auto& [section, key] : std::vector<std::pair<std::string, std::string>>{
+             {"Preferences", "LogSchedule+"}, {"Pre]fs", "k"}, {"[x]", "=eq=ual"}, {"s", ";semi"},
+             {"s", "#hash"}, {"s", " padded "}, {"s", "[bracket"}, {"s", "a\\b\nc"}})
+        entries.push_back({section, key, "v" + std::to_string(entries.size())});
     {
         CIniSettings writer("Corvane");
-        for (std::size_t i = 0; i < values.size(); ++i)
-            writer.WriteSetting("Preferences", "Key" + std::to_string(i), values[i]);
+        for (const Entry& e : entries) writer.WriteSetting(e.section, e.key, e.value);
     }
     CIniSettings reader("Corvane");
-    for (std::size_t i = 0; i < values.size(); ++i)
-        EXPECT_EQ(reader.GetSetting("Preferences", "Key" + std::to_string(i), "absent"), values[i])
-            << "value " << i;
-}
-
-TEST_F(IniSettingsTest, OddSectionAndKeyNamesComeBackExactly)
-{
-    const std::vector<std::pair<std::string, std::string>> names = {
-        {"Preferences", "LogSchedule+"}, {"Pre]fs", "k"},   {"[x]", "=eq=ual"},
-        {"s", ";semi"},                  {"s", "#hash"},    {"s", " padded "},
-        {"s", "[bracket"},               {"s", "a\\b\nc"},
-    };
-    CIniSettings settings("Corvane");
-    for (std::size_t i = 0; i < names.size(); ++i)
-        settings.WriteSetting(names[i].first, names[i].second, "v" + std::to_string(i));
-    CIniSettings reader("Corvane");
-    for (std::size_t i = 0; i < names.size(); ++i)
-        EXPECT_EQ(reader.GetSetting(names[i].first, names[i].second, "absent"), "v" + std::to_string(i))
-            << names[i].first << "/" << names[i].second;
-}
-
-TEST_F(IniSettingsTest, AnEmptyValueIsNotAnAbsentKey)
-{
-    CIniSettings settings("Corvane");
-    settings.WriteSetting("Preferences", "DialPrefix", "");
-    EXPECT_EQ(settings.GetSetting("Preferences", "DialPrefix", "9,"), "");
-    EXPECT_EQ(settings.GetSetting("Preferences", "Group", "none"), "none");
-    EXPECT_EQ(settings.GetSetting("Absent", "DialPrefix", "none"), "none");
+    for (const Entry& e : entries)
+        EXPECT_EQ(reader.GetSetting(e.section, e.key, "absent"), e.value) << e.section << "/" << e.key;
+    // The empty value above is no absent key; these are.
+    EXPECT_EQ(reader.GetSetting("Preferences", "Group", "none"), "none");
+    EXPECT_EQ(reader.GetSetting("Absent", "Key0", "none"), "none");
 }
 
 TEST_F(IniSettingsTest, FileTextIsPlainIni)
@@ -214,37 +166,26 @@ TEST_F(IniSettingsTest, HandEditedFileIsReadAndKeptWhenWritten)
               "\n"
               "[Pager]\n"
               "DialAttempts=7\n");
-}
 
-TEST_F(IniSettingsTest, ChangesByAnotherProgramAreSeenAtTheNextRead)
-{
-    CIniSettings mine("Corvane");
-    CIniSettings theirs("Corvane");
-    EXPECT_EQ(mine.GetSetting("Preferences", "NumberRings", "3"), "3");
-    theirs.WriteSetting("Preferences", "NumberRings", "6");
-    EXPECT_EQ(mine.GetSetting("Preferences", "NumberRings", "3"), "6");
-    Put(UserFile(), "[Preferences]\nNumberRings=8\n");
-    EXPECT_EQ(mine.GetSetting("Preferences", "NumberRings", "3"), "8");
+    CIniSettings theirs("Corvane");  // another program's write is seen at the next read
+    theirs.WriteSetting("Preferences", "DataLabel", "Night");
+    EXPECT_EQ(settings.GetSetting("Preferences", "DataLabel", ""), "Night");
 }
 
 TEST_F(IniSettingsTest, UserModemSettingMovesToTheMachineScopeOnFirstRead)
 {
-    Put(UserFile(), "[Modem]\nPagePort=COM3\n[Preferences]\nAutoExit=1\n");
+    // A key written twice by hand goes entirely; the other keys stay.
+    Put(UserFile(), "[Modem]\nPagePort=COM3\nPagePort=COM4\nIPPort=2000\n");
     CIniSettings settings("Corvane");
     EXPECT_EQ(settings.Get(key::PagePort), "COM3");
     EXPECT_EQ(Slurp(MachineFile()), "[Modem]\nPagePort=COM3\n");
-    EXPECT_EQ(settings.GetSetting("Modem", "PagePort", "gone"), "gone");
-    EXPECT_EQ(settings.GetSetting("Preferences", "AutoExit", "0"), "1");
+    EXPECT_EQ(Slurp(UserFile()), "[Modem]\nIPPort=2000\n");
     EXPECT_EQ(settings.Get(key::PagePort), "COM3");
-}
 
-TEST_F(IniSettingsTest, MachineValueWinsAndTheUserValueIsLeftAlone)
-{
-    Put(UserFile(), "[Modem]\nPagePort=COM3\n");
-    Put(MachineFile(), "[Modem]\nPagePort=COM1\n");
-    CIniSettings settings("Corvane");
-    EXPECT_EQ(settings.Get(key::PagePort), "COM1");
-    EXPECT_EQ(settings.GetSetting("Modem", "PagePort", "gone"), "COM3");
+    // Once the machine scope has a value, it wins and the user's is left alone.
+    Put(UserFile(), "[Modem]\nPagePort=COM5\n");
+    EXPECT_EQ(settings.Get(key::PagePort), "COM3");
+    EXPECT_EQ(settings.GetSetting("Modem", "PagePort", "gone"), "COM5");
     EXPECT_EQ(settings.Get(key::PagePortBaud), "300");  // neither scope: the default
 }
 
@@ -306,15 +247,6 @@ TEST_F(IniSettingsTest, AFailedWriteLeavesTheOldFileWhole)
     EXPECT_EQ(names, (std::vector<std::string>{"Corvane.ini", "Corvane.ini.lock"}));
 }
 
-TEST_F(IniSettingsTest, ErasingRemovesTheKeyAndOnlyIt)
-{
-    // The migration is the one path that erases; a key written twice by hand goes entirely.
-    Put(UserFile(), "[Modem]\nPagePort=COM3\nPagePort=COM4\nIPPort=2000\n");
-    CIniSettings settings("Corvane");
-    EXPECT_EQ(settings.Get(key::PagePort), "COM3");
-    EXPECT_EQ(Slurp(UserFile()), "[Modem]\nIPPort=2000\n");
-}
-
 TEST_F(IniSettingsTest, TwoProcessesWritingAtOnceLoseNoKey)
 {
     constexpr int kKeys = 150;
@@ -325,10 +257,8 @@ TEST_F(IniSettingsTest, TwoProcessesWritingAtOnceLoseNoKey)
         ASSERT_GE(children[child], 0);
         if (children[child] == 0) {
             CIniSettings settings("Corvane");
-            std::string prefix = child == 0 ? "A" : "B";
             for (int i = 0; i < kKeys; ++i)
-                settings.WriteSetting(child == 0 ? "Preferences" : "Pager", prefix + std::to_string(i),
-                                      std::to_string(i));
+                settings.WriteSetting(child == 0 ? "Preferences" : "Pager", std::to_string(i), std::to_string(i));
             ::_exit(0);
         }
     }
@@ -339,10 +269,9 @@ TEST_F(IniSettingsTest, TwoProcessesWritingAtOnceLoseNoKey)
     }
     CIniSettings settings("Corvane");
     int missing = 0;
-    for (int i = 0; i < kKeys; ++i) {
-        missing += settings.GetSetting("Preferences", "A" + std::to_string(i), "") != std::to_string(i);
-        missing += settings.GetSetting("Pager", "B" + std::to_string(i), "") != std::to_string(i);
-    }
+    for (int i = 0; i < kKeys; ++i)
+        for (const char* section : {"Preferences", "Pager"})
+            missing += settings.GetSetting(section, std::to_string(i), "") != std::to_string(i);
     EXPECT_EQ(missing, 0);
     EXPECT_EQ(settings.GetSetting("Preferences", "Start", ""), "1");
 }
