@@ -3,9 +3,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QDialogButtonBox>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -13,39 +12,6 @@
 #include <QTimer>
 
 namespace corvane::test {
-
-CProgramFixture::CProgramFixture()
-{
-    settings.Write(key::LogFileName, dir.File("log.txt"));
-    state = std::make_unique<CRunState>(
-        RunStateDeps{settings, boxes, frame, pump, clock, ports, transports, hooks, "Corvane", dir.path()});
-}
-
-void CProgramFixture::Create()
-{
-    state->Create(false, 5, "");
-}
-
-PagerRecord& CProgramFixture::AddPager(CPagerList& list, const std::string& name, const std::string& type,
-                                       std::vector<std::string> groups)
-{
-    PagerRecord& pager = *list.NewPager();
-    pager.UserName = name;
-    pager.PagerType = type;
-    pager.Groups = std::move(groups);
-    return pager;
-}
-
-void CProgramFixture::SavePagers(CPagerList& list)
-{
-    list.Save(state->Files());
-    state->RereadPagers();
-}
-
-void CProgramFixture::LoadLocal(CPagerList& list)
-{
-    list.LoadLocal(state->Files());
-}
 
 void OnNextModal(std::function<void(QWidget*)> action)
 {
@@ -60,35 +26,26 @@ void OnNextModal(std::function<void(QWidget*)> action)
         action(modal);
         // A check that failed inside the action returned early: close what it left open,
         // so that the test reports the failure instead of waiting in the dialog forever.
-        if (QTest::currentTestFailed())
-            while (QWidget* open = QApplication::activeModalWidget()) {
-                if (auto* dialog = qobject_cast<QDialog*>(open))
-                    dialog->reject();
-                else
-                    open->close();
-                if (QApplication::activeModalWidget() == open) break;
-            }
+        while (QTest::currentTestFailed() && QApplication::activeModalWidget()) {
+            QWidget* open = QApplication::activeModalWidget();
+            if (auto* dialog = qobject_cast<QDialog*>(open)) dialog->reject();
+            else open->close();
+            if (QApplication::activeModalWidget() == open) break;
+        }
     });
     timer->start();
 }
 
 void Type(QWidget* parent, const char* name, const QString& text)
 {
-    QWidget* box = Child<QWidget>(parent, name);
-    if (auto* line = qobject_cast<QLineEdit*>(box)) {
-        line->setFocus();
-        line->selectAll();
-        if (text.isEmpty()) QTest::keyClick(line, Qt::Key_Delete);
-    } else if (auto* edit = qobject_cast<QPlainTextEdit*>(box)) {
-        edit->setFocus();
-        edit->selectAll();
-        if (text.isEmpty()) QTest::keyClick(edit, Qt::Key_Delete);
-    }
+    QWidget* box = Child(parent, name);
+    box->setFocus();
+    if (auto* line = qobject_cast<QLineEdit*>(box)) line->selectAll();
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(box)) edit->selectAll();
+    if (text.isEmpty()) QTest::keyClick(box, Qt::Key_Delete);
     for (QChar c : text) {
-        if (c == '\n')
-            QTest::keyClick(box, Qt::Key_Return);
-        else
-            QTest::keyClicks(box, QString(c));
+        if (c == '\n') QTest::keyClick(box, Qt::Key_Return);
+        else QTest::keyClicks(box, QString(c));
     }
 }
 
@@ -103,19 +60,14 @@ void Choose(QWidget* parent, const char* name, const QString& item)
 {
     auto* combo = Child<QComboBox>(parent, name);
     int target = combo->findText(item, Qt::MatchExactly);
-    if (target < 0) qFatal("%s offers no %s", name, qPrintable(item));
-    if (!combo->isEnabled()) qFatal("%s is disabled", name);
+    if (target < 0 || !combo->isEnabled()) qFatal("%s offers no %s", name, qPrintable(item));
     combo->setFocus();
-    if (combo->currentIndex() == target) {
-        // Choosing the item already shown: the user opens the list and takes it again.
-        emit combo->activated(target);
-        return;
-    }
+    if (combo->currentIndex() == target) emit combo->activated(target);  // taken again from the list
     while (combo->currentIndex() != target)
         QTest::keyClick(combo, combo->currentIndex() < target ? Qt::Key_Down : Qt::Key_Up);
 }
 
-static QAbstractButton* BoxButton(QWidget* dialog, QDialogButtonBox::StandardButton which)
+static QAbstractButton* OkButton(QWidget* dialog, QDialogButtonBox::StandardButton which = QDialogButtonBox::Ok)
 {
     for (auto* box : dialog->findChildren<QDialogButtonBox*>())
         if (QAbstractButton* button = box->button(which); button && box->window() == dialog->window())
@@ -125,23 +77,13 @@ static QAbstractButton* BoxButton(QWidget* dialog, QDialogButtonBox::StandardBut
 
 void ClickOk(QWidget* dialog)
 {
-    QAbstractButton* ok = BoxButton(dialog, QDialogButtonBox::Ok);
-    if (!ok->isEnabled()) qFatal("OK is disabled");
-    QTest::mouseClick(ok, Qt::LeftButton);
+    if (!OkButton(dialog)->isEnabled()) qFatal("OK is disabled");
+    QTest::mouseClick(OkButton(dialog), Qt::LeftButton);
 }
 
 void ClickCancel(QWidget* dialog)
 {
-    QTest::mouseClick(BoxButton(dialog, QDialogButtonBox::Cancel), Qt::LeftButton);
-}
-
-QStringList Texts(QWidget* dialog)
-{
-    QStringList texts{dialog->windowTitle()};
-    for (auto* label : dialog->findChildren<QLabel*>()) texts << label->text();
-    for (auto* button : dialog->findChildren<QAbstractButton*>()) texts << button->text();
-    for (auto* group : dialog->findChildren<QGroupBox*>()) texts << group->title();
-    return texts;
+    QTest::mouseClick(OkButton(dialog, QDialogButtonBox::Cancel), Qt::LeftButton);
 }
 
 }  // namespace corvane::test

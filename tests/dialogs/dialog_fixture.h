@@ -1,8 +1,8 @@
 #pragma once
 // What every dialog test needs: a run state on fakes over a temporary data directory,
-// and a way to act on a modal dialog once it is on screen.
+// the dialog commands of a main window, and the user's actions on the dialogs.
+// (The desktop program's window tests use the actions too.)
 
-#include <QDialog>
 #include <QString>
 #include <QWidget>
 
@@ -12,14 +12,12 @@
 #include <vector>
 
 #include "app/core/run_state.h"
+#include "app/gui/dialogs/dialog_commands.h"
+#include "directory/pager_list.h"
 #include "settings/memory_settings.h"
 #include "tests/engine/send_run_doubles.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_dir.h"
-
-class QAbstractButton;
-class QComboBox;
-class QLineEdit;
 
 namespace corvane::test {
 
@@ -55,17 +53,41 @@ public:
     bool ActivateScreenSaver() override { return false; }
 };
 
-// A run state of fakes over a fresh data directory.
+// A run state of fakes over a fresh data directory, and the main window's commands.
 struct CProgramFixture {
-    CProgramFixture();
-    void Create();  // the run state's creation: messages and pagers loaded
+    CProgramFixture() { settings.Write(key::LogFileName, dir.File("log.txt")); }
+    // The run state's creation (messages and pagers loaded) and the window's commands.
+    void Create()
+    {
+        state->Create(false, 5, "");
+        commands = std::make_unique<CDialogCommands>(*state, static_cast<IFrameShell&>(frame), clock, &window);
+    }
     PagerRecord& AddPager(CPagerList& list, const std::string& name, const std::string& type,
-                          std::vector<std::string> groups = {});
-    // Writes the pagers to PAGERS.DAT, then re-reads the main list.
-    void SavePagers(CPagerList& list);
-    void LoadLocal(CPagerList& list);
-    // The frame as the main view (it is one twice over: as the recording view and as a shell).
-    IMainView& MainView() { return static_cast<IFrameShell&>(frame); }
+                          std::vector<std::string> groups = {})
+    {
+        PagerRecord& pager = *list.NewPager();
+        pager.UserName = name;
+        pager.PagerType = type;
+        pager.Groups = std::move(groups);
+        return pager;
+    }
+    void SavePagers(CPagerList& list)  // to PAGERS.DAT, then the main list re-read
+    {
+        list.Save(state->Files());
+        state->RereadPagers();
+    }
+    PagerRecord Stored(const std::string& name)  // as PAGERS.DAT holds it now
+    {
+        CPagerList list;
+        list.LoadLocal(state->Files());
+        if (!list.FindByName(name)) qFatal("no pager %s", name.c_str());
+        return *list.FindByName(name);
+    }
+    QString LastBox() const  // "caption: text" of the last message box
+    {
+        if (boxes.shown.empty()) return "no box";
+        return QString::fromStdString(boxes.shown.back().caption + ": " + boxes.shown.back().text);
+    }
 
     CTempDir dir;
     CMemorySettings settings;
@@ -76,7 +98,10 @@ struct CProgramFixture {
     CFakePorts ports;
     CScriptedTransports transports;
     CFakeHooks hooks;
-    std::unique_ptr<CRunState> state;
+    std::unique_ptr<CRunState> state = std::make_unique<CRunState>(
+        RunStateDeps{settings, boxes, frame, pump, clock, ports, transports, hooks, "Corvane", dir.path()});
+    QWidget window;
+    std::unique_ptr<CDialogCommands> commands;
 };
 
 // Runs action on the next modal dialog that opens on top of the one active now. The
@@ -84,7 +109,7 @@ struct CProgramFixture {
 void OnNextModal(std::function<void(QWidget*)> action);
 
 // Widgets by object name, failing the test when missing.
-template <class T>
+template <class T = QWidget>
 T* Child(QWidget* parent, const char* name)
 {
     T* child = parent->findChild<T*>(name);
@@ -93,12 +118,10 @@ T* Child(QWidget* parent, const char* name)
 }
 
 // The user's actions.
-void Type(QWidget* parent, const char* name, const QString& text);       // select all, type
+void Type(QWidget* parent, const char* name, const QString& text);    // over the old text; '\n' is Return
 void Click(QWidget* parent, const char* name);
-void Choose(QWidget* parent, const char* name, const QString& item);     // pick from a drop-down
+void Choose(QWidget* parent, const char* name, const QString& item);  // pick from a drop-down
 void ClickOk(QWidget* dialog);
 void ClickCancel(QWidget* dialog);
-// Every text shown by the dialog's labels, buttons and group boxes.
-QStringList Texts(QWidget* dialog);
 
 }  // namespace corvane::test

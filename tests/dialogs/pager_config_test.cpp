@@ -1,58 +1,55 @@
-// Configure > Pagers and the pager edit from the main list, as a user drives them.
+// Configure > Pagers and Configure > Service Providers, and the pager edit from the
+// main list, as a user drives them.
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDialogButtonBox>
 #include <QInputDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
 
-#include "app/gui/dialogs/dialog_commands.h"
-#include "app/gui/dialogs/individual_pager_dialog.h"
-#include "app/gui/dialogs/pager_config_dialog.h"
-#include "app/gui/dialogs/test_page_dialog.h"
 #include "app/core/password.h"
+#include "app/gui/dialogs/test_page_dialog.h"
 #include "directory/pager_file.h"
 #include "directory/service_list.h"
-#include "engine/send_run.h"
-#include "tests/dialogs/dialog_fixture.h"
+#include "tests/dialogs/dialog_checks.h"
 
 namespace corvane::test {
 
 class PagerConfigTest : public QObject {
     Q_OBJECT
 
-private:
     std::unique_ptr<CProgramFixture> f;
-    std::unique_ptr<QWidget> window;
-    std::unique_ptr<CDialogCommands> commands;
 
-    void SelectRows(QWidget* config, std::vector<int> rows)
-    {
-        auto* list = Child<QListWidget>(config, "pagers");
-        list->clearSelection();
-        for (int row : rows) list->item(row)->setSelected(true);
-    }
     // Configure > Pagers with the user's actions in the dialog; true when it closed with OK.
     bool ConfigurePagers(std::function<void(QWidget*)> actions)
     {
         OnNextModal(actions);
-        return commands->ConfigurePagers();
+        return f->commands->ConfigurePagers();
     }
-    PagerRecord Local(const std::string& name)
+    bool ConfigureServices(std::function<void(QWidget*)> actions)
     {
-        CPagerList list;
-        f->LoadLocal(list);
-        PagerRecord* pager = list.FindByName(name);
-        if (!pager) qFatal("no pager %s", name.c_str());
-        return *pager;
+        OnNextModal(actions);
+        return f->commands->ConfigureServices();
     }
+    // Edit on the given rows of the list, the actions in the individual dialog, then OK
+    // (or Cancel) in the list's dialog.
+    static std::function<void(QWidget*)> Edit(const char* list, std::vector<int> rows,
+                                              std::function<void(QWidget*)> actions, bool ok = true)
+    {
+        return [=](QWidget* config) {
+            Select(config, list, rows);
+            OnNextModal(actions);
+            Click(config, "edit");
+            ok ? ClickOk(config) : ClickCancel(config);
+        };
+    }
+    ServiceRecord StoredService(const std::string& name)
+    {
+        CServiceList services;
+        services.LoadLocal(f->state->Files());
+        if (!services.FindByName(name)) qFatal("no service %s", name.c_str());
+        return *services.FindByName(name);
+    }
+    PagerRecord& Pager(const char* name) { return *f->state->Pagers().FindByName(name); }
 
 private slots:
+    // The service Metro with its own values, and Beta.
     void init()
     {
         f = std::make_unique<CProgramFixture>();
@@ -60,51 +57,72 @@ private slots:
         ServiceRecord& metro = *services.NewService();
         metro.Name = "Metro";
         metro.PhoneNumber = "5551000";
-        metro.WaitForConnection = "40";
         metro.DelayTime = "4";
-        metro.PinDelayTime = "3";
-        metro.Separator = "#";
         metro.BaudRate = "2400";
         metro.MaximumPageLength = 120;
         metro.PagesPerCall = 7;
         metro.ServiceType = "1";
+        ServiceRecord& beta = *services.NewService();
+        beta.Name = "Beta";
+        beta.PhoneNumber = "555-Beta";
+        beta.PagesPerCall = 20;
         services.Save(f->state->Files());
         f->Create();
-        window = std::make_unique<QWidget>();
-        commands = std::make_unique<CDialogCommands>(*f->state, f->MainView(), f->clock, window.get());
     }
-    void cleanup()
-    {
-        commands.reset();
-        window.reset();
-        f.reset();
-    }
+    void cleanup() { f.reset(); }
 
-    void theDialogsTexts()
+    void addingAPagerWithAServiceAndAGroup()
     {
-        ConfigurePagers([&](QWidget* config) {
-            QCOMPARE(config->windowTitle(), QString("Pager Configuration"));
-            QStringList texts = Texts(config);
-            for (const char* text : {"Add", "Edit", "Remove", "Test"}) QVERIFY2(texts.contains(text), text);
-            OnNextModal([](QWidget* edit) {
-                QStringList texts = Texts(edit);
-                for (const char* text :
-                     {"Name", "Numeric", "Alphanumeric", "Pager Phone Number", "Pager ID", "Service", "Baud",
-                      "Send Page Counter", "Default Page Message", "Prompt for Message", "Custom Page Message",
-                      "Highlight groups to which the pager belongs", "Work", "Home", "Other", "Test"})
-                    QVERIFY2(texts.contains(text), text);
-                QCOMPARE(Child<QComboBox>(edit, "service")->itemText(0), QString("<None>"));
-                QCOMPARE(Child<QComboBox>(edit, "service")->itemText(1), QString("Metro"));
-                QVERIFY(Child<QRadioButton>(edit, "content1")->isChecked());  // a new pager prompts
-                ClickCancel(edit);
+        f->settings.Write(key::DefaultDelay, "9");
+        QVERIFY(ConfigurePagers([&](QWidget* config) {
+            QCOMPARE(Missing(config, {"Pager Configuration", "Add", "Edit", "Remove", "Test"}), QStringList());
+            OnNextModal([&](QWidget* edit) {
+                QCOMPARE(Missing(edit, {"Individual Pager Configuration", "Name", "Numeric", "Alphanumeric",
+                                        "Pager Phone Number", "Pager ID", "Service", "Baud", "Send Page Counter",
+                                        "Default Page Message", "Prompt for Message", "Custom Page Message",
+                                        "Highlight groups to which the pager belongs", "Work", "Home", "Other",
+                                        "Test"}),
+                         QStringList());
+                QCOMPARE(Items(edit, "service"), (QStringList{"<None>", "Metro", "Beta"}));
+                QCOMPARE(Items(edit, "baudRate"),
+                         (QStringList{"<default>", "300", "1200", "2400", "9600", "14400", "24000", "28800"}));
+                QVERIFY(Checked(edit, "content1"));  // a new pager prompts
+                QCOMPARE(Text(edit, "delayTime"), QString("9"));
+                QVERIFY(!OkEnabled(edit));
+                Type(edit, "name", "Dana");
+                QVERIFY(OkEnabled(edit));
+                Choose(edit, "service", "Metro");
+                QCOMPARE(Join(Text(edit, "phoneNumber"), Text(edit, "baudRate"), Text(edit, "phoneLabel")),
+                         QString("5551000|2400|System Phone Number"));
+                Choose(edit, "baudRate", "9600");  // the baud may differ from the service's
+                QCOMPARE(Text(edit, "service"), QString("Metro"));
+                Type(edit, "phoneNumber", "5552000");  // the number may not
+                QCOMPARE(Text(edit, "service"), QString("<None>"));
+                Choose(edit, "service", "Metro");  // its values again
+                OnNextModal([](QWidget* ask) {
+                    QCOMPARE(ask->windowTitle(), QString("Add Group"));
+                    qobject_cast<QInputDialog*>(ask)->setTextValue("Night");
+                    qobject_cast<QInputDialog*>(ask)->accept();
+                });
+                Click(edit, "addGroup");
+                QCOMPARE(Items(edit, "groups"), QStringList{"Night"});
+                QVERIFY(Child<QListWidget>(edit, "groups")->item(0)->isSelected());
+                Click(edit, "content2");
+                ClickOk(edit);
             });
             Click(config, "add");
-            QCOMPARE(Child<QListWidget>(config, "pagers")->count(), 0);
-            ClickCancel(config);
-        });
+            QCOMPARE(Items(config, "pagers"), QStringList{"Dana"});
+            ClickOk(config);
+        }));
+        PagerRecord dana = f->Stored("Dana");
+        QCOMPARE(Join(dana.ServiceName, dana.PhoneNumber, dana.BaudRate, dana.PagesPerCall, dana.MaximumPageLength,
+                      dana.PagerType, dana.DefaultPageContent, dana.Groups),
+                 QString("Metro|5551000|2400|7|120|1|2|Night"));
+        QCOMPARE(f->settings.Get(key::DefaultDelay), std::string("4"));  // the pause of the added pager
+        QVERIFY(f->state->Pagers().FindByName("Dana") && f->frame.refreshes > 0);
     }
 
-    void threePagersEditedTogetherKeepTheirOwnPhoneNumbers()
+    void threePagersEditedTogetherKeepTheirOwnPhoneNumbersAndCancelKeepsAll()
     {
         CPagerList list;
         for (const char* name : {"Ann", "Bob", "Cy"}) {
@@ -113,158 +131,41 @@ private slots:
             p.DelayTime = "5";
         }
         f->SavePagers(list);
-        bool ok = ConfigurePagers([&](QWidget* config) {
-            SelectRows(config, {0, 1, 2});
-            OnNextModal([](QWidget* edit) {
-                QCOMPARE(Child<QLineEdit>(edit, "phoneNumber")->text(), QString());
-                QCOMPARE(Child<QLineEdit>(edit, "delayTime")->text(), QString("5"));
-                QCOMPARE(Child<QLineEdit>(edit, "name")->text(), QString());
-                QCOMPARE(Child<QLineEdit>(edit, "maximumPageLength")->text(), QString("80"));
-                for (const char* disabled : {"name", "pagerId", "numeric", "alphanumeric", "baudRate", "groups",
-                                             "addGroup", "sendPageCounter", "test"})
-                    QVERIFY2(!Child<QWidget>(edit, disabled)->isEnabled(), disabled);
-                QVERIFY(!Child<QRadioButton>(edit, "alphanumeric")->isChecked());
-                QVERIFY(Child<QComboBox>(edit, "service")->isEnabled());
-                Type(edit, "delayTime", "7");
-                Type(edit, "customMessage", "Back soon");
-                ClickOk(edit);
-            });
-            Click(config, "edit");
-            QCOMPARE(Child<QListWidget>(config, "pagers")->count(), 3);  // the scratch record is gone
-            ClickOk(config);
-        });
-        QVERIFY(ok);
-        QCOMPARE(Local("Ann").PhoneNumber, std::string("555000A"));
-        QCOMPARE(Local("Bob").PhoneNumber, std::string("555000B"));
-        QCOMPARE(Local("Cy").PhoneNumber, std::string("555000C"));
-        QCOMPARE(Local("Cy").DelayTime, std::string("7"));
-        QCOMPARE(Local("Ann").CustomMessage, std::string("Back soon"));
-        QCOMPARE(Local("Bob").UserName, std::string("Bob"));
-        QVERIFY(f->state->Pagers().FindByName("Cy")->DelayTime == "7");  // the main list was re-read
-    }
+        QVERIFY(ConfigurePagers(Edit("pagers", {0, 1, 2}, [](QWidget* edit) {
+            // What all share, and empty where they differ.
+            QCOMPARE(Join(Text(edit, "phoneNumber"), Text(edit, "delayTime"), Text(edit, "name")), QString("|5|"));
+            QCOMPARE(EnabledOf(edit, {"name", "pagerId", "numeric", "alphanumeric", "baudRate", "groups", "addGroup",
+                                      "sendPageCounter", "test", "service"}),
+                     QStringList{"service"});
+            Type(edit, "delayTime", "0");  // the clamps hold for all
+            Type(edit, "maximumPageLength", "40000");
+            Type(edit, "customMessage", "Back soon");
+            ClickOk(edit);
+        })));
+        QCOMPARE(Join(f->Stored("Ann").PhoneNumber, f->Stored("Bob").PhoneNumber, f->Stored("Cy").PhoneNumber),
+                 QString("555000A|555000B|555000C"));
+        PagerRecord cy = f->Stored("Cy");
+        QCOMPARE(Join(cy.UserName, cy.DelayTime, cy.MaximumPageLength, cy.CustomMessage),
+                 QString("Cy|1|32767|Back soon"));
+        QCOMPARE(Pager("Bob").DelayTime, std::string("1"));  // the main list re-read, no scratch record
+        QCOMPARE(f->state->Pagers().size(), std::size_t{3});
 
-    void addingAPagerWithAServiceAGroupAndItsOwnPause()
-    {
-        f->settings.Write(key::DefaultDelay, "9");
-        bool ok = ConfigurePagers([&](QWidget* config) {
-            OnNextModal([&](QWidget* edit) {
-                QCOMPARE(edit->windowTitle(), QString("Individual Pager Configuration"));
-                QVERIFY(!Child<QDialogButtonBox>(edit, "buttons")->button(QDialogButtonBox::Ok)->isEnabled());
-                QCOMPARE(Child<QLineEdit>(edit, "delayTime")->text(), QString("9"));
-                QCOMPARE(Child<QComboBox>(edit, "service")->currentText(), QString("<None>"));
-                QStringList baud;
-                for (int i = 0; i < Child<QComboBox>(edit, "baudRate")->count(); ++i)
-                    baud << Child<QComboBox>(edit, "baudRate")->itemText(i);
-                QCOMPARE(baud, (QStringList{"<default>", "300", "1200", "2400", "9600", "14400", "24000", "28800"}));
-                Type(edit, "name", "Dana");
-                QVERIFY(Child<QDialogButtonBox>(edit, "buttons")->button(QDialogButtonBox::Ok)->isEnabled());
-
-                Choose(edit, "service", "Metro");
-                QCOMPARE(Child<QLineEdit>(edit, "phoneNumber")->text(), QString("5551000"));
-                QCOMPARE(Child<QLineEdit>(edit, "separator")->text(), QString("#"));
-                QCOMPARE(Child<QComboBox>(edit, "baudRate")->currentText(), QString("2400"));
-                QVERIFY(Child<QRadioButton>(edit, "alphanumeric")->isChecked());
-                QCOMPARE(Child<QLabel>(edit, "phoneLabel")->text(), QString("System Phone Number"));
-                QCOMPARE(Child<QComboBox>(edit, "service")->currentText(), QString("Metro"));
-
-                Choose(edit, "baudRate", "9600");  // the baud and the pause after the PIN keep the service
-                Type(edit, "pinDelayTime", "6");
-                QCOMPARE(Child<QComboBox>(edit, "service")->currentText(), QString("Metro"));
-                Type(edit, "phoneNumber", "5552000");  // the number does not
-                QCOMPARE(Child<QComboBox>(edit, "service")->currentText(), QString("<None>"));
-                Choose(edit, "service", "Metro");
-                QCOMPARE(Child<QLineEdit>(edit, "phoneNumber")->text(), QString("5551000"));
-                Type(edit, "delayTime", "12");
-                QCOMPARE(Child<QComboBox>(edit, "service")->currentText(), QString("<None>"));
-                Choose(edit, "service", "Metro");
-                QTest::mouseClick(Child<QRadioButton>(edit, "numeric"), Qt::LeftButton);
-                QCOMPARE(Child<QComboBox>(edit, "service")->currentText(), QString("<None>"));
-                QCOMPARE(Child<QLabel>(edit, "phoneLabel")->text(), QString("Pager Phone Number"));
-                Choose(edit, "service", "Metro");
-                Choose(edit, "baudRate", "9600");
-
-                OnNextModal([](QWidget* ask) {
-                    QCOMPARE(ask->windowTitle(), QString("Add Group"));
-                    qobject_cast<QInputDialog*>(ask)->setTextValue("Night");
-                    qobject_cast<QInputDialog*>(ask)->accept();
-                });
-                Click(edit, "addGroup");
-                auto* groups = Child<QListWidget>(edit, "groups");
-                QCOMPARE(groups->count(), 1);
-                QVERIFY(groups->item(0)->isSelected());
-                QCOMPARE(Child<QLabel>(edit, "groupLabel")->text(),
-                         QString("Highlight groups to which the pager belongs"));
-                Type(edit, "delayTime", "9");
-                Choose(edit, "service", "Metro");  // the service's pause again
-                QTest::mouseClick(Child<QRadioButton>(edit, "content2"), Qt::LeftButton);
-                ClickOk(edit);
-            });
-            Click(config, "add");
-            QCOMPARE(Child<QListWidget>(config, "pagers")->item(0)->text(), QString("Dana"));
-            ClickOk(config);
-        });
-        QVERIFY(ok);
-        PagerRecord dana = Local("Dana");
-        QCOMPARE(dana.ServiceName, std::string("Metro"));
-        QCOMPARE(dana.PhoneNumber, std::string("5551000"));
-        QCOMPARE(dana.BaudRate, std::string("2400"));
-        QCOMPARE(dana.PagesPerCall, std::int16_t{7});
-        QCOMPARE(dana.MaximumPageLength, std::int16_t{120});
-        QCOMPARE(dana.PagerType, std::string("1"));
-        QCOMPARE(dana.DefaultPageContent, std::string("2"));
-        QCOMPARE(dana.Groups, std::vector<std::string>{"Night"});
-        QCOMPARE(f->settings.Get(key::DefaultDelay), std::string("4"));  // the pause of the added pager
-        QVERIFY(f->state->Pagers().FindByName("Dana"));
-        QVERIFY(f->frame.refreshes > 0);
-    }
-
-    void theClampsOnOkAndCancelDiscardingEverything()
-    {
-        CPagerList list;
-        f->AddPager(list, "Ann", "0");
-        f->SavePagers(list);
-        bool ok = ConfigurePagers([&](QWidget* config) {
-            SelectRows(config, {0});
-            OnNextModal([](QWidget* edit) {
-                Type(edit, "waitForConnection", "75");
-                Type(edit, "delayTime", "0");
-                Type(edit, "pinDelayTime", "");
-                Type(edit, "pageCounter", "1234");
-                Type(edit, "maximumPageLength", "40000");
-                ClickOk(edit);
-            });
-            Click(config, "edit");
-            ClickOk(config);
-        });
-        QVERIFY(ok);
-        PagerRecord ann = Local("Ann");
-        QCOMPARE(ann.WaitForConnection, std::string("60"));
-        QCOMPARE(ann.DelayTime, std::string("1"));
-        QCOMPARE(ann.PinDelayTime, std::string("1"));
-        QCOMPARE(ann.PageCounter, std::int16_t{999});
-        QCOMPARE(ann.MaximumPageLength, std::int16_t{32767});
-
+        // Cancel in the list's dialog discards what its pager dialogs confirmed.
         int refreshes = f->frame.refreshes;
-        ok = ConfigurePagers([&](QWidget* config) {
+        QVERIFY(!ConfigurePagers([&](QWidget* config) {
             OnNextModal([](QWidget* edit) {
                 Type(edit, "name", "Zed");
                 ClickOk(edit);
             });
             Click(config, "add");
-            SelectRows(config, {0});
-            OnNextModal([](QWidget* edit) {
+            Edit("pagers", {0}, [](QWidget* edit) {
                 Type(edit, "name", "Anna");
                 ClickOk(edit);
-            });
-            Click(config, "edit");
-            ClickCancel(config);
-        });
-        QVERIFY(!ok);
+            }, false)(config);
+        }));
         CPagerList after;
-        f->LoadLocal(after);
-        QCOMPARE(after.size(), std::size_t{1});
-        QCOMPARE(after.at(0).UserName, std::string("Ann"));
-        QCOMPARE(f->frame.refreshes, refreshes);
+        after.LoadLocal(f->state->Files());
+        QCOMPARE(Join(after.size(), after.at(0).UserName, f->frame.refreshes - refreshes), QString("3|Ann|0"));
     }
 
     void removeAsksFirstAndForgetsTheAutomaticDestination()
@@ -274,93 +175,53 @@ private slots:
         f->AddPager(list, "Bob", "1");
         f->SavePagers(list);
         f->boxes.answers = {MbAnswer::No, MbAnswer::Yes};
-        ConfigurePagers([&](QWidget* config) {
-            SelectRows(config, {0});
+        QVERIFY(ConfigurePagers([&](QWidget* config) {
+            Select(config, "pagers", {0});
             Click(config, "remove");
-            QCOMPARE(Child<QListWidget>(config, "pagers")->count(), 2);
+            QCOMPARE(Items(config, "pagers").size(), 2);
             Click(config, "remove");
-            QCOMPARE(Child<QListWidget>(config, "pagers")->count(), 1);
+            QCOMPARE(Items(config, "pagers"), QStringList{"Bob"});
             ClickOk(config);
-        });
+        }));
         QCOMPARE(f->boxes.shown.size(), std::size_t{2});
-        QCOMPARE(f->boxes.shown[0].text, std::string("That pager is assigned as an automatic page destination.  "
-                                                     "Are you sure you want to delete \"Ann\" from the list?"));
-        QCOMPARE(f->boxes.shown[0].caption, std::string("Delete Pager"));
+        QCOMPARE(f->LastBox(), QString("Delete Pager: That pager is assigned as an automatic page destination.  "
+                                       "Are you sure you want to delete \"Ann\" from the list?"));
         QVERIFY(f->boxes.shown[0].buttons == MbButtons::YesNo);
         QCOMPARE(f->settings.Get(key::AutoPagerCode), std::string("-1"));
         QVERIFY(!f->state->Pagers().FindByName("Ann"));
     }
 
-    void testSendsWhatTheDialogShowsNotWhatIsStored()
+    void testSendsWhatTheDialogShowsAndItsDialogCancelsTheCall()
     {
         CPagerList list;
-        PagerRecord& ann = f->AddPager(list, "Ann", "1");
-        ann.PhoneNumber = "5551234";
-        PagerRecord& num = f->AddPager(list, "Num", "0");
-        num.PhoneNumber = "5554321";
-        num.PagerID = "77";
+        f->AddPager(list, "Ann", "1").PhoneNumber = "5551234";
+        f->AddPager(list, "Bob", "1").PhoneNumber = "5554321";
         f->SavePagers(list);
         ConfigurePagers([&](QWidget* config) {
-            SelectRows(config, {1});
+            Select(config, "pagers", {1});
             Click(config, "test");  // the list's Test: the stored values
-            SelectRows(config, {0});
-            OnNextModal([](QWidget* edit) {
+            Edit("pagers", {0}, [](QWidget* edit) {
                 Type(edit, "phoneNumber", "5559999");
-                Click(edit, "test");
+                Click(edit, "test");  // the pager dialog's: what it shows
                 ClickCancel(edit);
-            });
-            Click(config, "edit");
-            ClickCancel(config);
+            }, false)(config);
         });
         auto& calls = f->transports.calls;
         QCOMPARE(calls.size(), std::size_t{2});
-        QCOMPARE(calls[0].phone, std::string("5554321"));
-        QVERIFY((calls[0].numeric == std::vector<std::pair<std::string, std::string>>{{"77", "1234567"}}));
-        QCOMPARE(calls[1].phone, std::string("5559999"));
-        QCOMPARE(calls[1].pages.size(), std::size_t{1});
-        QCOMPARE(calls[1].pages[0].message, std::string("Test Message"));
-        QVERIFY(f->frame.statusLine.front() == "Initializing the Paging Modem");
+        QCOMPARE(Join(calls[0].phone, calls[1].phone, calls[1].pages.at(0).message), QString("5554321|5559999|Test Message"));
+        QCOMPARE(f->frame.statusLine.front(), std::string("Initializing the Paging Modem"));
         QVERIFY(!f->state->Queue().pageInProgress);
-        QCOMPARE(Local("Ann").PhoneNumber, std::string("5551234"));
+        QCOMPARE(f->Stored("Ann").PhoneNumber, std::string("5551234"));
 
-        // A number that names an SNPP server goes over SNPP whatever the page port.
-        f->settings.Write(key::PagePort, "/dev/ttyS0");
-        ConfigurePagers([&](QWidget* config) {
-            SelectRows(config, {1});
-            OnNextModal([](QWidget* edit) {
-                Type(edit, "phoneNumber", "SNPP:127.0.0.1:4444");
-                Click(edit, "test");
-                ClickCancel(edit);
-            });
-            Click(config, "edit");
-            ClickCancel(config);
-        });
-        QCOMPARE(calls.size(), std::size_t{4});  // a numeric pager gets the digits, then the text
-        QVERIFY(calls[2].snpp && calls[3].snpp);
-        QCOMPARE(calls[3].pages.at(0).message, std::string("Test Message"));
-    }
-
-    void theTestDialogCancelsTheCallAndARunningPageRefusesTheTest()
-    {
-        PagerRecord values;
-        values.PagerType = "1";
-        values.PhoneNumber = "5551234";
-        CTestPageDialog dialog(*f->state, values, window.get());
-        QCOMPARE(Texts(&dialog).contains("Sending test page to paging central..."), true);
-        // The user presses Cancel while the call is under way.
+        CTestPageDialog dialog(*f->state, f->Stored("Ann"), &f->window);
+        QCOMPARE(Missing(&dialog, {"Sending test page to paging central..."}), QStringList());
         f->transports.sendScripts.push_back([&](std::vector<AddedPage>&) {
-            ClickCancel(&dialog);
+            ClickCancel(&dialog);  // the user presses Cancel while the call is under way
             return 2;
         });
         dialog.exec();
         QVERIFY(dialog.Finished());
         QCOMPARE(f->frame.cancels, 1);
-
-        f->state->Queue().pageInProgress = true;
-        RunTestPage(*f->state, values, window.get());
-        QCOMPARE(f->boxes.shown.back().text, std::string(kPageInProgressText));
-        QCOMPARE(f->boxes.shown.back().caption, std::string("Paging Error"));
-        f->state->Queue().pageInProgress = false;
     }
 
     void editingFromTheListWarnsForGroupsAndSharedPagers()
@@ -374,61 +235,56 @@ private slots:
         CPagerList list;
         f->AddPager(list, "Ann", "1").Groups = {"Desk"};
         f->SavePagers(list);
-        PagerRecord* remote = f->state->Pagers().FindByName("Remote");
-        QVERIFY(remote && remote->IsShared());
+        QVERIFY(Pager("Remote").IsShared());
 
         FormView view;
-        view.rows.push_back({true, -32000, "Desk", true});
-        view.rows.push_back({false, f->state->Pagers().FindByName("Ann")->Code, "Ann", false});
-        view.rows.push_back({false, remote->Code, "Remote", false});
-        commands->DoubleClick(view, 0);
-        QCOMPARE(f->boxes.shown.back().text,
-                 std::string("This is a pager group.  To edit the group, choose Groups from the Configure menu."));
-        QCOMPARE(f->boxes.shown.back().caption, std::string("Edit Pager"));
-
+        view.rows = {{true, -32000, "Desk", true}, {false, Pager("Ann").Code, "Ann", false},
+                     {false, Pager("Remote").Code, "Remote", false}};
+        f->commands->DoubleClick(view, 0);
+        QCOMPARE(f->LastBox(), QString("Edit Pager: This is a pager group.  To edit the group, choose Groups from "
+                                       "the Configure menu."));
         OnNextModal([](QWidget* edit) {
-            QVERIFY(!Child<QDialogButtonBox>(edit, "buttons")->button(QDialogButtonBox::Ok)->isEnabled());
+            QVERIFY(!OkEnabled(edit));
             ClickCancel(edit);
         });
-        commands->DoubleClick(view, 2);
-        QVERIFY2(f->boxes.shown.back().caption == "Share Warning", f->boxes.Texts().c_str());
-        QCOMPARE(f->boxes.shown.back().text,
-                 std::string("This is a shared pager.  You will be unable to save any changes made to this pager."));
-        QCOMPARE(f->boxes.shown.back().caption, std::string("Share Warning"));
-
+        f->commands->DoubleClick(view, 2);
+        QCOMPARE(f->LastBox(), QString("Share Warning: This is a shared pager.  You will be unable to save any "
+                                       "changes made to this pager."));
         OnNextModal([](QWidget* edit) {
             Type(edit, "customData", "Room 4");
             ClickOk(edit);
         });
-        commands->DoubleClick(view, 1);
-        QCOMPARE(Local("Ann").CustomData, std::string("Room 4"));
-        QCOMPARE(f->state->Pagers().FindByName("Ann")->CustomData, std::string("Room 4"));
+        f->commands->DoubleClick(view, 1);
+        QCOMPARE(Join(f->Stored("Ann").CustomData, Pager("Ann").CustomData), QString("Room 4|Room 4"));
     }
 
     void theGuardsRefuseWhileMonitoringAndAskForThePassword()
     {
         f->state->Monitoring().ToggleManualMonitoring();
-        QVERIFY(!commands->ConfigurePagers());
-        QCOMPARE(f->boxes.shown.back().text, std::string("You cannot configure pagers while Corvane is monitoring."));
-        QCOMPARE(f->boxes.shown.back().caption, std::string("Configure Pager Error"));
-        QVERIFY(!commands->ConfigureServices());
-        QCOMPARE(f->boxes.shown.back().caption, std::string("Configure Services Error"));
-        QVERIFY(!commands->ConfigureModems());
-        QCOMPARE(f->boxes.shown.back().text, std::string("You cannot configure modems while Corvane is monitoring."));
-        QCOMPARE(f->boxes.shown.back().caption, std::string("Configure Modem Error"));
+        const std::pair<bool (CDialogCommands::*)(), const char*> refusals[] = {
+            {&CDialogCommands::ConfigurePagers,
+             "Configure Pager Error: You cannot configure pagers while Corvane is monitoring."},
+            {&CDialogCommands::ConfigureServices,
+             "Configure Services Error: You cannot configure service providers while Corvane is monitoring."},
+            {&CDialogCommands::ConfigureModems,
+             "Configure Modem Error: You cannot configure modems while Corvane is monitoring."},
+        };
+        for (auto [command, box] : refusals) {
+            QVERIFY(!(f->commands.get()->*command)());
+            QCOMPARE(f->LastBox(), QString(box));
+        }
         f->state->Monitoring().ToggleManualMonitoring();
 
         StorePassword(f->settings, "open");
         OnNextModal([&](QWidget* ask) {
-            QCOMPARE(ask->windowTitle(), QString("Password Validation"));
-            QVERIFY(Texts(ask).contains(
-                "In order to enter the area you have selected, you must enter the password below."));
+            QCOMPARE(Missing(ask, {"Password Validation",
+                                   "In order to enter the area you have selected, you must enter the password below."}),
+                     QStringList());
             QCOMPARE(Child<QLineEdit>(ask, "password")->echoMode(), QLineEdit::Password);
             Type(ask, "password", "shut");
             ClickOk(ask);
             QVERIFY(ask->isVisible());  // a wrong password: the dialog stays
-            QCOMPARE(f->boxes.shown.back().text, std::string("The password specified is invalid."));
-            QCOMPARE(f->boxes.shown.back().caption, std::string("Password Validation Error"));
+            QCOMPARE(f->LastBox(), QString("Password Validation Error: The password specified is invalid."));
             OnNextModal([](QWidget* config) {
                 QCOMPARE(config->windowTitle(), QString("Pager Configuration"));
                 ClickCancel(config);
@@ -436,24 +292,77 @@ private slots:
             Type(ask, "password", "open");
             ClickOk(ask);
         });
-        QVERIFY(!commands->ConfigurePagers());  // opened, then cancelled
+        QVERIFY(!f->commands->ConfigurePagers());  // opened, then cancelled
         OnNextModal([](QWidget* ask) { ClickCancel(ask); });
-        QVERIFY(!commands->ConfigurePagers());
+        QVERIFY(!f->commands->ConfigurePagers());
     }
 
-    void aPagerAddedThroughTheCommandServer()
+    void aRenamedServiceTakesItsPagersAlongAndARemovedOneLeavesThem()
     {
-        OnNextModal([](QWidget* edit) {
-            Type(edit, "name", "Eve");
-            Type(edit, "delayTime", "11");
+        CPagerList list;
+        f->AddPager(list, "Ann", "1").ServiceName = "Metro";
+        PagerRecord& bob = f->AddPager(list, "Bob", "1");
+        bob.ServiceName = "Beta";
+        bob.PhoneNumber = "old";
+        f->SavePagers(list);
+        f->boxes.answers = {MbAnswer::Yes};
+        QVERIFY(ConfigureServices([&](QWidget* config) {
+            QCOMPARE(config->windowTitle(), QString("Service Configuration"));
+            Select(config, "services", {1});
+            Click(config, "remove");
+            Edit("services", {0}, [](QWidget* edit) {
+                QCOMPARE(Missing(edit, {"Individual Service Configuration", "Name", "Phone Number", "Wait",
+                                        "seconds for connection", "Pause", "seconds after dialing",
+                                        "seconds after PIN", "Password", "Separator", "Baud", "Max Page Length",
+                                        "Pages Per Call", "Numeric", "Alphanumeric"}),
+                         QStringList());
+                Type(edit, "name", "Gamma");
+                Type(edit, "phoneNumber", "5557777");
+                Type(edit, "pagesPerCall", "3");
+                Type(edit, "delayTime", "300");
+                ClickOk(edit);
+            })(config);
+        }));
+        QCOMPARE(f->LastBox(), QString("Delete Service: Are you sure you want to delete \"Beta\" from the list?"));
+        PagerRecord& ann = Pager("Ann");
+        QCOMPARE(Join(ann.ServiceName, ann.PhoneNumber, ann.PagesPerCall, ann.DelayTime), QString("Gamma|5557777|5|255"));
+        QCOMPARE(Join(f->Stored("Ann").ServiceName, StoredService("Gamma").PagesPerCall), QString("Gamma|5"));
+        QCOMPARE(Join(Pager("Bob").ServiceName, Pager("Bob").PhoneNumber), QString("<None>|old"));
+    }
+
+    void anAddedServiceAndSeveralEditedTogetherOrCancelled()
+    {
+        f->settings.Write(key::DefaultDelay, "6");
+        QVERIFY(ConfigureServices([&](QWidget* config) {
+            OnNextModal([](QWidget* edit) {
+                QVERIFY(!OkEnabled(edit));
+                QCOMPARE(Text(edit, "delayTime"), QString("6"));
+                Type(edit, "name", "Delta");
+                Type(edit, "delayTime", "14");
+                Click(edit, "alphanumeric");
+                Choose(edit, "baudRate", "1200");
+                ClickOk(edit);
+            });
+            Click(config, "add");
+            Edit("services", {0, 1}, [](QWidget* edit) {
+                QCOMPARE(EnabledOf(edit, {"name", "numeric", "alphanumeric", "baudRate"}), QStringList());
+                QCOMPARE(Join(Text(edit, "phoneNumber"), Text(edit, "pagesPerCall")), QString("|"));
+                Type(edit, "separator", "+");
+                ClickOk(edit);
+            })(config);
+        }));
+        ServiceRecord delta = StoredService("Delta");
+        QCOMPARE(Join(delta.DelayTime, delta.ServiceType, delta.BaudRate, f->settings.Get(key::DefaultDelay)),
+                 QString("14|1|1200|14"));
+        QCOMPARE(Join(StoredService("Metro").Separator, StoredService("Beta").Separator,
+                      StoredService("Metro").PagesPerCall, StoredService("Beta").PhoneNumber),
+                 QString("+|+|7|555-Beta"));
+
+        QVERIFY(!ConfigureServices(Edit("services", {0}, [](QWidget* edit) {
+            Type(edit, "name", "Zeta");
             ClickOk(edit);
-        });
-        QVERIFY(commands->AddNewPager());
-        QVERIFY(f->state->Pagers().FindByName("Eve"));
-        QCOMPARE(f->settings.Get(key::DefaultDelay), std::string("11"));
-        OnNextModal([](QWidget* edit) { ClickCancel(edit); });
-        QVERIFY(!commands->AddNewPager());
-        QCOMPARE(f->state->Pagers().size(), std::size_t{1});
+        }, false)));
+        StoredService("Metro");
     }
 };
 
