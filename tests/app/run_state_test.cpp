@@ -5,6 +5,7 @@
 
 #include "common/file_io.h"
 #include "settings/memory_settings.h"
+#include "tests/app/app_fakes.h"
 #include "tests/engine/send_run_doubles.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_dir.h"
@@ -14,9 +15,9 @@ namespace {
 
 using ::testing::ElementsAre;
 
+// The frame: the main view's records, and what only the frame is asked.
 class CFakeFrame : public CFakeMainView, public IFrameShell {
 public:
-    // IMainView through the recording view.
     void SetStatus(const std::string& t) override { CFakeMainView::SetStatus(t); }
     void ResetStatus() override { CFakeMainView::ResetStatus(); }
     void SetStatusField(const std::string& t) override { CFakeMainView::SetStatusField(t); }
@@ -29,31 +30,18 @@ public:
     void RefreshPagerList() override { CFakeMainView::RefreshPagerList(); }
 
     void SetTitle(const std::string& title) override { titles.push_back(title); }
-    void ShowManualMonitoring(bool on) override { manual = on; }
+    void ShowManualMonitoring(bool) override {}
     void CloseProgram() override { ++closes; }
     void PostCancel() override { ++cancels; }
-    void AddNewPager() override { ++addPagers; }
+    void AddNewPager() override {}
     void ShowSwitches(const SwitchState& state) override { switches = state; }
     void ShowAlternateIcon(bool alternate) override { icons.push_back(alternate); }
 
     std::vector<std::string> titles;
-    bool manual = false;
     int closes = 0;
     int cancels = 0;
-    int addPagers = 0;
     SwitchState switches;
     std::vector<bool> icons;
-};
-
-class CFakeHooks : public IHookLibrary {
-public:
-    int RegisterHookSendWindow(int) override { return 1; }
-    int StartCBT() override { return 1; }
-    int StopCBT() override { return 1; }
-    int StartKeyOrMouse() override { return keyMouse ? 0 : (keyMouse = true, 1); }
-    int StopKeyOrMouse() override { keyMouse = false; return 1; }
-    bool ActivateScreenSaver() override { return false; }
-    bool keyMouse = false;
 };
 
 class RunStateTest : public ::testing::Test {
@@ -75,6 +63,14 @@ protected:
         return p;
     }
 
+    void SavePagers(const std::string& name)
+    {
+        CPagerList list;
+        list.NewPager()->UserName = name;
+        DataFiles files{dir.path(), settings, boxes};
+        list.Save(files);
+    }
+
     void Tick(int seconds = 1)
     {
         for (int i = 0; i < seconds; ++i) {
@@ -91,51 +87,45 @@ protected:
     CFakePump pump{clock};
     CFakePorts ports;
     CScriptedTransports transports;
-    CFakeHooks hooks;
+    CFakeHookLibrary hooks;
     std::string spec;
     CRunState state{RunStateDeps{settings, boxes, frame, pump, clock, ports, transports, hooks, "Corvane", dir.path()}};
 };
 
-TEST_F(RunStateTest, CreationMakesTheLogFilesAndLoadsThePagers)
+TEST_F(RunStateTest, CreationMakesTheLogFilesAndThePagersAreReadAgainAfterTheirInterval)
 {
-    CPagerList saved;
-    saved.NewPager()->UserName = "Bob";
-    DataFiles files{dir.path(), settings, boxes};
-    saved.Save(files);
+    settings.Write(key::PageListScanMinutes, "1");
+    SavePagers("Bob");
     Create();
     EXPECT_TRUE(FileExists(dir.File("log.txt")));
     EXPECT_TRUE(FileExists(dir.File("errorlog.txt")));
-    ASSERT_NE(state.Pagers().FindByName("Bob"), nullptr);
-}
-
-TEST_F(RunStateTest, ACommandQueuedWhilePausedIsSentOnTheTickAfterTheUnpause)
-{
-    Create();
-    AddPager("Bob");
-    state.TogglePause();
-    EXPECT_TRUE(frame.switches.paused);
-    state.Commands().Execute("SendPage", "Bob/hello");
-    Tick(3);
-    EXPECT_TRUE(transports.calls.empty());
-    ASSERT_EQ(state.Queue().requests.size(), 1u);
-    EXPECT_EQ(frame.queueCounts.back(), 1);
-    state.TogglePause();
+    EXPECT_NE(state.Pagers().FindByName("Bob"), nullptr);
+    SavePagers("Added elsewhere");
+    Tick(60);
+    EXPECT_EQ(state.Pagers().FindByName("Added elsewhere"), nullptr);
     Tick();
-    ASSERT_EQ(transports.calls.size(), 1u);
-    EXPECT_EQ(transports.calls[0].pages[0].message, "hello");
+    EXPECT_NE(state.Pagers().FindByName("Added elsewhere"), nullptr);
+    EXPECT_EQ(frame.refreshes, 1);
 }
 
-TEST_F(RunStateTest, ThreeQueuedPagesAndOneSendMakeOneRun)
+TEST_F(RunStateTest, QueuedPagesWaitForTheSendAndTheUnpauseThenGoInOneRun)
 {
     Create();
     AddPager("Bob");
     for (int i = 0; i < 3; ++i) state.Commands().Execute("QueuePage", "Bob/page " + std::to_string(i));
     Tick();
     EXPECT_TRUE(transports.calls.empty());
+    state.TogglePause();
+    EXPECT_TRUE(frame.switches.paused);
     state.Commands().Execute("SendPages", "");
+    Tick(3);
+    EXPECT_TRUE(transports.calls.empty());
+    EXPECT_EQ(frame.queueCounts.back(), 3);
+    state.TogglePause();
     Tick();
     ASSERT_EQ(transports.calls.size(), 1u);
     EXPECT_EQ(transports.calls[0].pages.size(), 3u);
+    EXPECT_EQ(transports.calls[0].pages[2].message, "page 2");
     EXPECT_THAT(frame.statusField, ElementsAre("Paging 1 of 3: Bob", "Paging 2 of 3: Bob", "Paging 3 of 3: Bob", "Idle"));
 }
 
@@ -172,8 +162,7 @@ TEST_F(RunStateTest, MonitoringThatEndsDuringAPagePostsOneCancelAndStopsAfterIt)
     });
     state.Commands().Execute("SendPage", "Bob/hello");
     Tick();
-    // The ticks during the page posted one cancel; the tick that ran the page stops
-    // the monitors once it has ended.
+    // One cancel from the ticks during the page; the monitors stop once it has ended.
     EXPECT_EQ(frame.cancels, 1);
     EXPECT_EQ(state.MonitoringPhase(), 0);
     EXPECT_FALSE(state.CancelPosted());
@@ -183,7 +172,12 @@ TEST_F(RunStateTest, MonitoringStartWarnsClearsThePauseAndOpensTheMonitorModem)
 {
     settings.Write(key::MonitorPhone, "1");
     settings.Write(key::ScheduleReminders, "1");
+    settings.Write(key::MailMonitor, "1");
     Create();
+    EXPECT_EQ(boxes.Texts(), "EMail Error: EMail is not installed in your system.\n");
+    EXPECT_EQ(settings.Get(key::MailMonitor), "0");
+    EXPECT_FALSE(frame.switches.mail);
+    boxes.shown.clear();
     state.TogglePause();
     state.Monitoring().ToggleManualMonitoring();
     EXPECT_THAT(frame.titles, ElementsAre("Corvane - Monitoring"));
@@ -232,19 +226,13 @@ TEST_F(RunStateTest, AMonitorSwitchNeedsARecipient)
     EXPECT_EQ(settings.Get(key::OutlookMonitor), "0");
 }
 
-TEST_F(RunStateTest, MailMonitoringSaysThereIsNoMailSystem)
-{
-    settings.Write(key::MailMonitor, "1");
-    Create();
-    EXPECT_EQ(boxes.Texts(), "EMail Error: EMail is not installed in your system.\n");
-    EXPECT_EQ(settings.Get(key::MailMonitor), "0");
-    EXPECT_FALSE(frame.switches.mail);
-}
-
 TEST_F(RunStateTest, TheCallerIdPopupAsksFirstAndKeepsTheMonitorModemOpen)
 {
     Create();
     state.ToggleCallerIdPopup();  // answered No
+    EXPECT_EQ(boxes.shown.back().text,
+              "Activating the Caller ID pop-up box will prevent other applications from utilizing the Call Monitor "
+              "modem while Corvane is running.  Are you sure you want to do this?");
     EXPECT_EQ(boxes.shown.back().caption, "Modem Warning");
     EXPECT_EQ(boxes.shown.back().buttons, MbButtons::YesNo);
     EXPECT_FALSE(frame.switches.callerIdPopup);
@@ -256,21 +244,6 @@ TEST_F(RunStateTest, TheCallerIdPopupAsksFirstAndKeepsTheMonitorModemOpen)
     state.ToggleCallerIdPopup();
     EXPECT_EQ(settings.Get(key::CIDPopup), "0");
     EXPECT_THAT(ports.events, ElementsAre("open monitor", "close monitor"));
-}
-
-TEST_F(RunStateTest, ThePagerListIsReadAgainAfterItsInterval)
-{
-    settings.Write(key::PageListScanMinutes, "1");
-    Create();
-    CPagerList other;
-    other.NewPager()->UserName = "Added elsewhere";
-    DataFiles files{dir.path(), settings, boxes};
-    other.Save(files);
-    Tick(60);
-    EXPECT_EQ(state.Pagers().FindByName("Added elsewhere"), nullptr);
-    Tick();
-    EXPECT_NE(state.Pagers().FindByName("Added elsewhere"), nullptr);
-    EXPECT_EQ(frame.refreshes, 1);
 }
 
 TEST_F(RunStateTest, CommandFilesAreScannedEveryInterval)
@@ -288,20 +261,17 @@ TEST_F(RunStateTest, CommandFilesAreScannedEveryInterval)
     EXPECT_EQ(transports.calls[0].pages[0].message, "from a file");
 }
 
-TEST_F(RunStateTest, TheShutDownIsRefusedDuringAPage)
+TEST_F(RunStateTest, DuringAPageTheShutDownIsRefusedAndTheTrayIconAlternates)
 {
     Create();
     EXPECT_FALSE(state.RefuseShutDown());
     state.Queue().pageInProgress = true;
     EXPECT_TRUE(state.RefuseShutDown());
+    EXPECT_EQ(boxes.shown.back().text,
+              "The application cannot be shut down.  There is currently a page in progress.  You must cancel the "
+              "page before shutting down the application.");
     EXPECT_EQ(boxes.shown.back().caption, "Shut-Down");
     EXPECT_EQ(boxes.shown.back().icon, MbIcon::Error);
-}
-
-TEST_F(RunStateTest, TheTrayIconAlternatesWhileAPageIsSent)
-{
-    Create();
-    state.Queue().pageInProgress = true;
     Tick(3);
     state.Queue().pageInProgress = false;
     Tick(2);
