@@ -238,19 +238,11 @@ TEST_F(CommandServerTest, TheDataEndsAtItsFirstNul)
 
 TEST_F(CommandServerTest, MalformedRequestsGetAnErrorAndChangeNothing)
 {
-    const std::pair<std::string, std::string> cases[] = {
-        {"HELLO\n", "ERROR malformed request\n"},
-        {"EXECUTE 8\nSendPage", "ERROR malformed request\n"},
-        {"EXECUTE x 1\n", "ERROR malformed request\n"},
-        {"EXECUTE -1 2\n", "ERROR malformed request\n"},
-        {"EXECUTE  8 2\n", "ERROR malformed request\n"},
-        {"execute 8 2\nSendPagea/", "ERROR malformed request\n"},
-        {std::string(100, 'E'), "ERROR malformed request\n"},
-        {"EXECUTE 257 0\n", "ERROR request too large\n"},
-        {"EXECUTE 8 65537\n", "ERROR request too large\n"},
-        {"EXECUTE 8 99999999999999999999999\n", "ERROR request too large\n"},
-    };
-    for (const auto& [request, answer] : cases) EXPECT_EQ(Raw(request), answer) << request;
+    const std::string malformed[] = {"HELLO\n",       "EXECUTE 8\nSendPage", "EXECUTE x 1\n", "EXECUTE -1 2\n",
+                                     "EXECUTE  8 2\n", std::string(100, 'E'), "execute 8 2\nSendPagea/"};
+    for (const std::string& request : malformed) EXPECT_EQ(Raw(request), "ERROR malformed request\n") << request;
+    for (const char* request : {"EXECUTE 257 0\n", "EXECUTE 8 65537\n", "EXECUTE 8 99999999999999999999999\n"})
+        EXPECT_EQ(Raw(request), "ERROR request too large\n") << request;
     EXPECT_TRUE(queue.requests.empty());
     // The data may be exactly at the limit.
     EXPECT_EQ(Raw(EncodeExecuteRequest("QueuePage", "Ann/" + std::string(kMaxDataBytes - 4, 'm'))), "FACK\n");
