@@ -11,18 +11,15 @@
 namespace corvane {
 namespace {
 
-using test::CFakeMainView;
-using test::CPerlSnppServer;
-using test::CRecordingMessageBox;
 using Pages = std::vector<std::pair<std::string, std::string>>;
 
 class SnppRealServer : public ::testing::Test {
 protected:
-    CPerlSnppServer server;
+    test::CPerlSnppServer server;
     CSystemClock clock;
     CPollPump pump;
-    CRecordingMessageBox boxes;
-    CFakeMainView view;
+    test::CRecordingMessageBox boxes;
+    test::CFakeMainView view;
     std::vector<std::unique_ptr<PagerRecord>> entries;
 
     void SetUp() override { ASSERT_TRUE(server.running()) << "Net::SNPP::Server did not start (libnet-snpp-perl)"; }
@@ -43,45 +40,37 @@ TEST_F(SnppRealServer, PagesArriveWithThePinDigitsAndTheCleanedText)
     client.AddPage(true, Entry("(800) 555-0199"), "Second pager", "log");
     EXPECT_EQ(client.SendAll(), 0);
     for (const auto& entry : entries) EXPECT_EQ(entry->DeliveryStatus, 0);
+    EXPECT_EQ(Client().SendNumeric("555-0123", "555-1212*99#"), 0);
     // The server keeps the words of a message and joins them with single blanks.
     EXPECT_EQ(server.Pages(), (Pages{{"5551234", "Call the office..."},
                                      {"5551234", "Tab here, line break, caf !"},
-                                     {"8005550199", "Second pager"}}));
+                                     {"8005550199", "Second pager"},
+                                     {"5550123", "5551212*99#"}}));
+    EXPECT_EQ(server.Connections(), 2);
+    EXPECT_EQ(view.statusLine.back(), "Ready");
     EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(SnppRealServer, ARejectedPinIsReportedAndTheNextPageStillGoesThrough)
+TEST_F(SnppRealServer, RejectionsAreReportedInTheServersWords)
 {
     CSnppClient client = Client();
     client.AddPage(true, Entry("12-34"), "too short a PIN for this server", "");
     client.AddPage(true, Entry("5550100"), "fine", "");
     EXPECT_EQ(client.SendAll(), kSnppPageRejected);
     EXPECT_EQ(entries[0]->DeliveryStatus, kSnppPageRejected);
-    EXPECT_EQ(entries[1]->DeliveryStatus, 0);
-    EXPECT_EQ(server.Pages(), (Pages{{"5550100", "fine"}}));
+    EXPECT_EQ(entries[1]->DeliveryStatus, 0);  // the next page still goes through
     client.ReportError(nullptr);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "Error sending a PIN to one or more of the selected pagers on SNPP server at "
                                    "127.0.0.1 on port " +
                                        std::to_string(server.port()) +
                                        ".  The paging server returned the message \"Error, Invalid Pager ID\".");
-}
 
-TEST_F(SnppRealServer, AnEmptyMessageIsRejectedAsTheServerSaysIt)
-{
-    CSnppClient client = Client();
-    client.AddPage(true, Entry("5550100"), "\t\r\n", "");
-    EXPECT_EQ(client.SendAll(), kSnppMessRejected);
-    EXPECT_EQ(client.serverText(), "ERROR, Invalid Message");
-    EXPECT_TRUE(server.Pages().empty());
-}
-
-TEST_F(SnppRealServer, ANumericPage)
-{
-    CSnppClient client = Client();
-    EXPECT_EQ(client.SendNumeric("555-0123", "555-1212*99#"), 0);
-    EXPECT_EQ(server.Pages(), (Pages{{"5550123", "5551212*99#"}}));
-    EXPECT_EQ(view.statusLine.back(), "Ready");
+    CSnppClient empty = Client();
+    empty.AddPage(true, Entry("5550100"), "\t\r\n", "");
+    EXPECT_EQ(empty.SendAll(), kSnppMessRejected);
+    EXPECT_EQ(empty.serverText(), "ERROR, Invalid Message");
+    EXPECT_EQ(server.Pages(), (Pages{{"5550100", "fine"}}));
 }
 
 }  // namespace

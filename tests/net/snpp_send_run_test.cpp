@@ -17,14 +17,8 @@
 namespace corvane {
 namespace {
 
-using test::CFakeClock;
-using test::CFakeMainView;
-using test::CFakePorts;
-using test::CFakePump;
-using test::CPerlSnppServer;
-using test::CRecordingMessageBox;
-using test::CTempDir;
 using Pages = std::vector<std::pair<std::string, std::string>>;
+using Lines = std::vector<std::string>;
 
 class SnppSendRun : public ::testing::Test {
 protected:
@@ -54,27 +48,27 @@ protected:
         RunQueue(context, kSendInteractive);
     }
     // The log lines without their timestamps ("03/07/01 09:05AM ").
-    std::vector<std::string> Lines(const char* log) const
+    Lines Logged(const char* log) const
     {
-        std::vector<std::string> lines;
+        Lines lines;
         std::istringstream in(dir.Read(log));
         for (std::string line; std::getline(in, line);) lines.push_back(line.size() > 17 ? line.substr(17) : line);
         return lines;
     }
 
-    CPerlSnppServer server;
-    CTempDir dir;
+    test::CPerlSnppServer server;
+    test::CTempDir dir;
     CMemorySettings settings;
-    CRecordingMessageBox boxes;
+    test::CRecordingMessageBox boxes;
     DataFiles files{dir.path(), settings, boxes};
-    CFakeMainView view;
-    CFakePorts ports;
+    test::CFakeMainView view;
+    test::CFakePorts ports;
     // The SNPP dialogue runs in real time against the real server; the run's own clock
     // (log timestamps) is the fake one.
     CSystemClock realClock;
     CPollPump realPump;
-    CFakeClock logClock;
-    CFakePump runPump{logClock};
+    test::CFakeClock logClock;
+    test::CFakePump runPump{logClock};
     CTransports transports{{settings, ports, &view, realPump, realClock, boxes}};
     CPagerList pagers;
     CPageQueue queue;
@@ -90,17 +84,17 @@ TEST_F(SnppSendRun, AGroupOfSnppPagersIsPagedBatchedAndLogged)
     queue.QueueRequest(kOriginProgram, "Team", "", "", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123-555");
     Run();
 
-    // Bob's text needs two pages of at most 20 characters; Ann's one page would make three
-    // in a call of at most two (Bob's PagesPerCall), so Ann starts a call of her own; the numeric pager is a
-    // call of its own, with only the digits of the text.
+    // Bob's text needs two pages of at most 20 characters; Ann's one page would make three in
+    // a call of at most two (Bob's PagesPerCall), so Ann starts a call of her own; the numeric
+    // pager is a call of its own, with only the digits of the text.
     EXPECT_EQ(server.Pages(), (Pages{{"5550001", "ABCDEFGHIJKLMNOPQ..."},
                                      {"5550001", "RSTUVWXYZ0123-555"},
                                      {"5550002", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123-555"},
                                      {"5550003", "0123555"}}));
     EXPECT_EQ(server.Connections(), 3);
-    EXPECT_EQ(Lines("log.txt"), (std::vector<std::string>{"Bob: ABCDEFGHIJKLMNOPQRSTUVWXYZ0123-555",
-                                                          "Ann: ABCDEFGHIJKLMNOPQRSTUVWXYZ0123-555",
-                                                          "Numbers: ABCDEFGHIJKLMNOPQRSTUVWXYZ0123-555"}));
+    EXPECT_EQ(Logged("log.txt"), (Lines{"Bob: ABCDEFGHIJKLMNOPQRSTUVWXYZ0123-555",
+                                        "Ann: ABCDEFGHIJKLMNOPQRSTUVWXYZ0123-555",
+                                        "Numbers: ABCDEFGHIJKLMNOPQRSTUVWXYZ0123-555"}));
     EXPECT_EQ(dir.Read("errorlog.txt"), "");
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "Your page(s) were delivered successfully.");
@@ -117,8 +111,8 @@ TEST_F(SnppSendRun, ARejectedPagerIsLoggedAsAnErrorAndTheOthersStillGo)
 
     EXPECT_EQ(server.Pages(), (Pages{{"5550002", "Meeting moved to 3pm"}}));
     EXPECT_EQ(server.Connections(), 1);  // one call for both
-    EXPECT_EQ(Lines("log.txt"), (std::vector<std::string>{"Ann: Meeting moved to 3pm"}));
-    EXPECT_EQ(Lines("errorlog.txt"), (std::vector<std::string>{"Error 106 To Short: Meeting moved to 3pm"}));
+    EXPECT_EQ(Logged("log.txt"), Lines{"Ann: Meeting moved to 3pm"});
+    EXPECT_EQ(Logged("errorlog.txt"), Lines{"Error 106 To Short: Meeting moved to 3pm"});
     ASSERT_EQ(boxes.shown.size(), 1u);  // the failure, and no confirmation
     EXPECT_EQ(boxes.shown[0].caption, "Page Error");
     EXPECT_EQ(boxes.shown[0].text, "Error sending a PIN to one or more of the selected pagers on SNPP server at "
@@ -133,8 +127,8 @@ TEST_F(SnppSendRun, AServerThatIsNotThereFailsEveryPageOfTheCall)
     AddPager("Ann", "555-0002", "1").PhoneNumber = "SNPP:127.0.0.1:1";
     queue.QueueRequest(kOriginProgram, "Team", "", "", "hello");
     Run();
-    EXPECT_EQ(Lines("log.txt"), std::vector<std::string>{});
-    EXPECT_EQ(Lines("errorlog.txt"), (std::vector<std::string>{"Error 103 To Bob: hello", "Error 103 To Ann: hello"}));
+    EXPECT_EQ(Logged("log.txt"), Lines{});
+    EXPECT_EQ(Logged("errorlog.txt"), (Lines{"Error 103 To Bob: hello", "Error 103 To Ann: hello"}));
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text,
               "Unable to establish SNPP connection to the paging company at 127.0.0.1 on port 1.  The connection was "

@@ -1,0 +1,31 @@
+#pragma once
+// Data file bytes built by hand for the directory tests: little-endian words, and strings
+// as a length word (bytes + 1), the bytes and a zero.
+
+#include <cstdint>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/file.h>
+#include <fcntl.h>
+
+namespace corvane::test {
+
+inline std::string W(int value)
+{
+    auto v = static_cast<std::uint16_t>(value);
+    return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
+}
+
+inline std::string S(const std::string& text) { return W(static_cast<int>(text.size()) + 1) + text + '\0'; }
+
+// The lock another copy of the program holds while it reads (LOCK_SH) or writes (LOCK_EX)
+// the file; close the descriptor to let go.
+inline int LockFile(const std::string& path, int how)
+{
+    int fd = ::open(path.c_str(), O_RDONLY);
+    EXPECT_GE(fd, 0) << path;
+    EXPECT_EQ(::flock(fd, how | LOCK_NB), 0) << path;
+    return fd;
+}
+
+}  // namespace corvane::test
