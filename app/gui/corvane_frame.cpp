@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
@@ -15,6 +16,8 @@
 
 #include "app/core/run_state.h"
 #include "app/gui/artwork.h"
+#include "app/gui/dialogs/dialog_commands.h"
+#include "app/gui/dialogs/pager_message_dialog.h"
 #include "app/gui/pager_list_form.h"
 #include "app/gui/qt_event_pump.h"
 #include "common/decimal.h"
@@ -46,6 +49,7 @@ CCorvaneFrame::CCorvaneFrame(CQtEventPump& pump, const std::string& title, QWidg
     setFocusProxy(m_form);
     BuildMenus();
     BuildStatusBar();
+    ConnectSendCommands();
 
     m_tickTimer.setInterval(kTickMs);
     // Queued: a send run inside one tick waits in nested event loops, and a timer whose
@@ -62,6 +66,11 @@ CCorvaneFrame::~CCorvaneFrame() = default;
 void CCorvaneFrame::BuildMenus()
 {
     QMenu* file = menuBar()->addMenu(tr("&File"));
+    m_logPagesTo = file->addAction(tr("&Log Pages To..."));
+    m_logPagesTo->setObjectName("logPagesToAction");
+    connect(m_logPagesTo, &QAction::triggered, this,
+            [this] { CallDialogs([](CDialogCommands& d) { d.LogPagesTo(); }); });
+    file->addSeparator();
     m_exit = file->addAction(tr("E&xit"), this, &CCorvaneFrame::RequestExit);
     m_exit->setObjectName("exitAction");
 
@@ -85,6 +94,21 @@ void CCorvaneFrame::BuildMenus()
             [this] { CallCore([this] { m_runState->Monitoring().ToggleManualMonitoring(); }); });
     connect(m_callerIdPopup, &QAction::triggered, this, [this] { CallCore([this] { m_runState->ToggleCallerIdPopup(); }); });
     connect(m_pause, &QAction::triggered, this, [this] { CallCore([this] { m_runState->TogglePause(); }); });
+
+    // Each command shows its own refusals (monitoring, the password) and its dialog.
+    m_configure = menuBar()->addMenu(tr("&Configure"));
+    m_configure->setObjectName("configureMenu");
+    auto addConfigure = [this](const QString& text, const char* name, bool (CDialogCommands::*command)()) {
+        QAction* entry = m_configure->addAction(text);
+        entry->setObjectName(name);
+        connect(entry, &QAction::triggered, this,
+                [this, command] { CallDialogs([command](CDialogCommands& d) { (d.*command)(); }); });
+    };
+    addConfigure(tr("&Modems..."), "configureModemsAction", &CDialogCommands::ConfigureModems);
+    addConfigure(tr("&Service Providers..."), "configureServicesAction", &CDialogCommands::ConfigureServices);
+    addConfigure(tr("&Pagers..."), "configurePagersAction", &CDialogCommands::ConfigurePagers);
+    m_configure->addSeparator();
+    addConfigure(tr("Pass&word..."), "configurePasswordAction", &CDialogCommands::ConfigurePassword);
 
     QToolBar* tools = addToolBar(tr("Toolbar"));
     tools->setObjectName("toolbar");
@@ -134,7 +158,33 @@ void CCorvaneFrame::Attach(const FrameContext& context)
     m_tick = context.tick;
     m_shutdown = context.shutdown;
     m_form->Attach(context.settings, context.runState);
+    m_dialogs = std::make_unique<CDialogCommands>(context.runState, static_cast<IMainView&>(*this), context.clock, this);
+    connect(m_dialogs.get(), &CDialogCommands::sendButtonsChanged, this, &CCorvaneFrame::ShowSendState);
+    ShowSendState();
     SyncChecks();
+}
+
+void CCorvaneFrame::ConnectSendCommands()
+{
+    connect(m_form, &CPagerListForm::pageClicked, this,
+            [this] { CallDialogs([this](CDialogCommands& d) { d.Page(m_form->View()); }); });
+    connect(m_form, &CPagerListForm::resubmitClicked, this,
+            [this] { CallDialogs([this](CDialogCommands& d) { d.Resubmit(m_form->View()); }); });
+    connect(m_form, &CPagerListForm::rowDoubleClicked, this, &CCorvaneFrame::OnRowDoubleClicked);
+}
+
+void CCorvaneFrame::OnRowDoubleClicked(int row)
+{
+    if (!m_settings || row < 0) return;
+    // Set to page, the double-click is the Page button, and waits whenever it does.
+    if (m_settings->IsOn(key::DisplayClickAction) && !m_form->PageButton()->isEnabled()) return;
+    CallDialogs([this, row](CDialogCommands& d) { d.DoubleClick(m_form->View(), static_cast<std::size_t>(row)); });
+}
+
+void CCorvaneFrame::ShowSendState()
+{
+    if (!m_dialogs) return;
+    m_form->SetSendState(m_dialogs->SendDialogOpen(), m_dialogs->ResubmitAvailable());
 }
 
 // ---- start-up ----
@@ -220,6 +270,14 @@ void CCorvaneFrame::TickNow()
     m_ticks.pop_back();
 }
 
+// A dialog command runs as a core call: a quit asked for while its dialog is up waits
+// until it has closed.
+template <class F> void CCorvaneFrame::CallDialogs(F&& f)
+{
+    if (!m_dialogs) return;
+    CallCore([this, &f] { f(*m_dialogs); });
+}
+
 template <class F> void CCorvaneFrame::CallCore(F&& f)
 {
     if (m_closed || !m_runState) return;
@@ -283,6 +341,9 @@ void CCorvaneFrame::CloseNow()
     m_tickTimer.stop();
     m_quitRetry.stop();
     StoreWindowState();
+    // An open Pager Message dialog sends nothing any more: the program is going.
+    if (CPagerMessageDialog* open = m_dialogs ? m_dialogs->MessageDialog() : nullptr) open->reject();
+    m_dialogs.reset();
     m_form->Detach();
     if (m_shutdown) m_shutdown();
     m_runState = nullptr;
@@ -421,8 +482,8 @@ void CCorvaneFrame::PostCancel()
 
 void CCorvaneFrame::AddNewPager()
 {
-    // The pager configuration dialog arrives with the configuration dialogs; until then
-    // the request adds nothing, as without windows.
+    // The command server's AddPager: answered once the dialog has closed.
+    CallDialogs([](CDialogCommands& d) { d.AddNewPager(); });
 }
 
 void CCorvaneFrame::ShowSwitches(const SwitchState& state)

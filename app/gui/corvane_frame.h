@@ -10,6 +10,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,9 +22,11 @@ class QSystemTrayIcon;
 
 namespace corvane {
 
+class CDialogCommands;
 class CPagerListForm;
 class CQtEventPump;
 class CRunState;
+class IClock;
 class ISettings;
 
 // What the frame drives once the program exists.
@@ -32,6 +35,7 @@ struct FrameContext {
     CRunState& runState;
     std::function<void()> tick;      // the one-second tick of the program
     std::function<void()> shutdown;  // the program's shut-down, after the window's own steps
+    const IClock& clock;             // the time the Pager Message dialog's hint counts with
 };
 
 enum class StatusPane { Message, Monitoring, Call, Pim, Mail, Queue };
@@ -47,7 +51,8 @@ public:
     ~CCorvaneFrame() override;
 
     // Before Attach the frame already takes what the program's creation shows (the
-    // switches, the queue count); after it, the pager list is shown.
+    // switches, the queue count); after it, the pager list is shown and the commands
+    // that open dialogs work.
     void Attach(const FrameContext& context);
     // The stored rectangle ("Display"), else one centred on the screen.
     QRect StartRectangle() const;
@@ -69,6 +74,10 @@ public:
     QAction* ManualMonitoringAction() const { return m_manualMonitoring; }
     QAction* CallerIdPopupAction() const { return m_callerIdPopup; }
     QAction* PauseAction() const { return m_pause; }
+    QAction* LogPagesToAction() const { return m_logPagesTo; }
+    QMenu* ConfigureMenu() const { return m_configure; }
+    // The dialog commands once attached, else null.
+    CDialogCommands* Dialogs() const { return m_dialogs.get(); }
     QSystemTrayIcon* TrayIcon() const { return m_tray; }
     bool ShowingAlternateIcon() const { return m_alternateIcon; }
 
@@ -110,6 +119,10 @@ private:
     void SetPane(StatusPane pane, const QString& text);
     void SyncChecks();
     template <class F> void CallCore(F&& f);
+    template <class F> void CallDialogs(F&& f);
+    void ConnectSendCommands();
+    void OnRowDoubleClicked(int row);
+    void ShowSendState();
     bool TickAllowed() const;
     void MaybeFinishQuit();
     void CloseNow();
@@ -129,6 +142,9 @@ private:
     QAction* m_manualMonitoring = nullptr;
     QAction* m_callerIdPopup = nullptr;
     QAction* m_pause = nullptr;
+    QAction* m_logPagesTo = nullptr;
+    QMenu* m_configure = nullptr;
+    std::unique_ptr<CDialogCommands> m_dialogs;
     QSystemTrayIcon* m_tray = nullptr;
     QIcon m_programIcon;
     QIcon m_pagingIcon;

@@ -46,7 +46,7 @@ int main(int argc, char** argv)
         return 0;
     }
     frame.Attach(FrameContext{program.Settings(), program.RunState(), [&program] { program.OnTick(); },
-                              [&program] { program.Shutdown(); }});
+                              [&program] { program.Shutdown(); }, clock});
     InstallStartupProbe(frame.Form().List()->viewport());
     frame.ShowAtStoredRectangle();
 

@@ -18,6 +18,7 @@
 #include <set>
 
 #include "app/core/run_state.h"
+#include "app/gui/dialogs/form_view.h"
 #include "app/gui/pager_table_model.h"
 #include "common/decimal.h"
 #include "settings/settings.h"
@@ -120,6 +121,10 @@ void CPagerListForm::BuildControls()
     auto* messageLayout = new QVBoxLayout(messageFrame);
     for (QRadioButton* button : m_messaging) messageLayout->addWidget(button);
 
+    m_page = new QPushButton(tr("&Page"));
+    m_page->setObjectName("pageButton");
+    m_resubmit = new QPushButton(tr("&Resubmit"));
+    m_resubmit->setObjectName("resubmitButton");
     m_cancel = new QPushButton(tr("Cancel"));
     m_cancel->setObjectName("cancelButton");
     m_cancel->setEnabled(false);
@@ -129,6 +134,8 @@ void CPagerListForm::BuildControls()
     right->addWidget(sortFrame);
     right->addWidget(messageFrame);
     right->addStretch(1);
+    right->addWidget(m_page);
+    right->addWidget(m_resubmit);
     right->addWidget(m_cancel);
 
     auto* layout = new QHBoxLayout(this);
@@ -142,6 +149,12 @@ void CPagerListForm::BuildControls()
     connect(m_sortGroup, &QButtonGroup::idClicked, this, &CPagerListForm::OnSortChosen);
     connect(m_messagingGroup, &QButtonGroup::idClicked, this, &CPagerListForm::OnMessagingChosen);
     connect(m_cancel, &QPushButton::clicked, this, &CPagerListForm::OnCancel);
+    connect(m_page, &QPushButton::clicked, this, &CPagerListForm::pageClicked);
+    connect(m_resubmit, &QPushButton::clicked, this, &CPagerListForm::resubmitClicked);
+    connect(m_list, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.isValid()) emit rowDoubleClicked(index.row());
+    });
+    UpdateButtons();
     setFocusProxy(m_find);
 }
 
@@ -159,6 +172,7 @@ void CPagerListForm::Detach()
     m_model->Clear();
     m_settings = nullptr;
     m_runState = nullptr;
+    UpdateButtons();
 }
 
 std::array<int, kListColumns> CPagerListForm::ColumnWidths() const
@@ -197,13 +211,12 @@ void CPagerListForm::Refresh()
     ReadChoices();
     const CPagerList& pagers = m_runState->Pagers();
     std::vector<std::string> names = ShownGroupNames(pagers);
-    ListChoice choice;
-    choice.groupView = m_group->isChecked();
-    choice.group = ChooseShownGroup(m_settings->Get(key::Group), names);
-    choice.sortByData = m_sortData->isChecked();
-    FillGroupBox(names, choice.group);
+    m_choice.groupView = m_group->isChecked();
+    m_choice.group = ChooseShownGroup(m_settings->Get(key::Group), names);
+    m_choice.sortByData = m_sortData->isChecked();
+    FillGroupBox(names, m_choice.group);
     ListColumns columns = ReadListColumns(*m_settings);
-    m_model->SetRows(BuildListRows(pagers, columns, choice), columns);
+    m_model->SetRows(BuildListRows(pagers, columns, m_choice), columns);
     ReselectRows(selected);
     UpdateButtons();
 }
@@ -239,6 +252,14 @@ std::vector<int> CPagerListForm::SelectedRowData() const
     return data;
 }
 
+FormView CPagerListForm::View() const
+{
+    std::vector<bool> selected(m_model->Rows().size(), false);
+    for (const QModelIndex& index : m_list->selectionModel()->selectedRows())
+        selected[static_cast<std::size_t>(index.row())] = true;
+    return MakeFormView(m_model->Rows(), selected, m_choice);
+}
+
 void CPagerListForm::SetStatusField(const QString& text)
 {
     m_status->setText(text);
@@ -250,8 +271,20 @@ void CPagerListForm::SetPageInProgress(bool inProgress)
     UpdateButtons();
 }
 
+void CPagerListForm::SetSendState(bool messageDialogOpen, bool resubmitAvailable)
+{
+    m_messageDialogOpen = messageDialogOpen;
+    m_resubmitAvailable = resubmitAvailable;
+    UpdateButtons();
+}
+
 void CPagerListForm::UpdateButtons()
 {
+    // The send buttons need a row to send to, and wait for the page in progress and for
+    // the open Pager Message dialog; Cancel is there only for the page in progress.
+    bool sendable = !m_pageInProgress && !m_messageDialogOpen && m_model->rowCount() > 0;
+    m_page->setEnabled(sendable);
+    m_resubmit->setEnabled(sendable && m_resubmitAvailable);
     m_cancel->setEnabled(m_pageInProgress);
 }
 

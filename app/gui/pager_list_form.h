@@ -1,13 +1,15 @@
 #pragma once
 // The main form that fills the frame: the pager list with its Find box, the All/Group
 // view and the sort order, the message choice for pages sent from here, Select All,
-// the paging status field and Cancel.
+// Page and Resubmit, the paging status field and Cancel. What Page, Resubmit and a
+// double-click do is the frame's: the form reports them with the rows it shows.
 
 #include <QWidget>
 
 #include <array>
 #include <vector>
 
+#include "app/core/prepare_send.h"
 #include "app/gui/pager_rows.h"
 
 class QButtonGroup;
@@ -42,16 +44,23 @@ public:
 
     void SetStatusField(const QString& text);
     void SetPageInProgress(bool inProgress);
+    // The send dialog's part in the buttons: while the Pager Message dialog is open Page
+    // and Resubmit stay disabled; Resubmit comes with Page once a prompted text was sent.
+    void SetSendState(bool messageDialogOpen, bool resubmitAvailable);
     void FocusFind();
 
     // The row data of the selected rows, in list order.
     std::vector<int> SelectedRowData() const;
+    // Every row shown, in list order, with its selection, and the view they belong to.
+    FormView View() const;
 
     QTreeView* List() const { return m_list; }
     CPagerTableModel& Model() const { return *m_model; }
     QLineEdit* FindBox() const { return m_find; }
     QLabel* StatusField() const { return m_status; }
     QPushButton* CancelButton() const { return m_cancel; }
+    QPushButton* PageButton() const { return m_page; }
+    QPushButton* ResubmitButton() const { return m_resubmit; }
     QPushButton* SelectAllButton() const { return m_selectAll; }
     QRadioButton* AllButton() const { return m_all; }
     QRadioButton* GroupButton() const { return m_group; }
@@ -59,6 +68,12 @@ public:
     QRadioButton* NameSortButton() const { return m_sortName; }
     QRadioButton* DataSortButton() const { return m_sortData; }
     QRadioButton* MessageButton(int messaging) const { return m_messaging[static_cast<std::size_t>(messaging)]; }
+
+signals:
+    void pageClicked();
+    void resubmitClicked();
+    // row: the row's position in View().
+    void rowDoubleClicked(int row);
 
 private:
     void BuildControls();
@@ -77,6 +92,9 @@ private:
     ISettings* m_settings = nullptr;
     CRunState* m_runState = nullptr;
     bool m_pageInProgress = false;
+    bool m_messageDialogOpen = false;
+    bool m_resubmitAvailable = false;
+    ListChoice m_choice;
 
     QTreeView* m_list = nullptr;
     CPagerTableModel* m_model = nullptr;
@@ -84,6 +102,8 @@ private:
     QLabel* m_status = nullptr;
     QPushButton* m_selectAll = nullptr;
     QPushButton* m_cancel = nullptr;
+    QPushButton* m_page = nullptr;
+    QPushButton* m_resubmit = nullptr;
     QRadioButton* m_all = nullptr;
     QRadioButton* m_group = nullptr;
     QComboBox* m_groupBox = nullptr;

@@ -94,7 +94,7 @@ public:
         state = std::make_unique<CRunState>(
             RunStateDeps{settings, boxes, *frame, pump, clock, ports, transports, hooks, "Corvane", dir.path()});
         state->Create(false, 5, "");
-        frame->Attach(FrameContext{settings, *state, [this] { Tick(); }, [this] { ++shutdowns; }});
+        frame->Attach(FrameContext{settings, *state, [this] { Tick(); }, [this] { ++shutdowns; }, clock});
         if (show) frame->ShowAtStoredRectangle();
     }
 

@@ -48,8 +48,19 @@ void FillFixed(QComboBox* combo, const char* const (&items)[N])
     for (const char* item : items) combo->addItem(item);
 }
 
+// A line device list that also takes a typed device path: a serial line the machine
+// does not list (a pseudo-terminal, a device under another name) can still be chosen.
+QComboBox* DeviceCombo(QWidget* parent, const char* name)
+{
+    QComboBox* combo = Combo(parent, name);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    return combo;
+}
+
 std::string Chosen(const QComboBox* combo)
 {
+    if (combo->isEditable()) return FromQt(combo->currentText().trimmed());
     return combo->currentIndex() < 0 ? std::string() : FromQt(combo->currentText());
 }
 
@@ -88,7 +99,7 @@ CModemConfigDialog::CModemConfigDialog(ISettings& settings, IMessageBox& message
 QWidget* CModemConfigDialog::BuildPagingPage()
 {
     auto* page = new QWidget(this);
-    m_pagingLine = Combo(page, "pagingLine");
+    m_pagingLine = DeviceCombo(page, "pagingLine");
     m_pagingType = Combo(page, "pagingType");
     m_pagingInit = Line(page, "pagingInit");
     auto* form = new QFormLayout;
@@ -134,7 +145,7 @@ QWidget* CModemConfigDialog::BuildPagingPage()
 QWidget* CModemConfigDialog::BuildMonitorPage()
 {
     auto* page = new QWidget(this);
-    m_monitorLine = Combo(page, "monitorLine");
+    m_monitorLine = DeviceCombo(page, "monitorLine");
     m_monitorType = Combo(page, "monitorType");
     m_monitorInit = Line(page, "monitorInit");
     auto* form = new QFormLayout(page);
