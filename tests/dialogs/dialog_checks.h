@@ -42,8 +42,9 @@ inline QStringList Items(QWidget* parent, const char* name)
     return items;
 }
 
-// The texts that neither the dialog's title nor a label, button or group box shows.
-inline QStringList Missing(QWidget* dialog, const QStringList& texts)
+// The texts that neither the dialog's title nor a label, button or group box shows,
+// one a line.
+inline QString Missing(QWidget* dialog, const QStringList& texts)
 {
     QStringList shown{dialog->windowTitle()}, missing;
     for (auto* label : dialog->findChildren<QLabel*>()) shown << label->text();
@@ -51,15 +52,16 @@ inline QStringList Missing(QWidget* dialog, const QStringList& texts)
     for (auto* group : dialog->findChildren<QGroupBox*>()) shown << group->title();
     for (const QString& text : texts)
         if (!shown.contains(text)) missing << text;
-    return missing;
+    return missing.join('\n');
 }
 
-inline QStringList EnabledOf(QWidget* parent, const QStringList& names)
+// Those of the named widgets that are enabled, as "a,b".
+inline QString EnabledOf(QWidget* parent, const QStringList& names)
 {
     QStringList enabled;
     for (const QString& name : names)
         if (Child(parent, qPrintable(name))->isEnabled()) enabled << name;
-    return enabled;
+    return enabled.join(',');
 }
 
 inline bool Checked(QWidget* parent, const char* name) { return Child<QAbstractButton>(parent, name)->isChecked(); }

@@ -3,6 +3,7 @@
 // the dialog commands of a main window, and the user's actions on the dialogs.
 // (The desktop program's window tests use the actions too.)
 
+#include <QDialog>
 #include <QString>
 #include <QWidget>
 

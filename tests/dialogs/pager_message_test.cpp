@@ -67,10 +67,10 @@ private slots:
                                   "the Pre-Defined list.",
                                   "Alphanumeric Message", "Numeric Message", "Pre-Defined", "It will require",
                                   "alphanumeric message above."}),
-                 QStringList());
+                 QString());
         QVERIFY(!dialog->isModal());
         // No numeric pager, and no PDM.DAT yet.
-        QCOMPARE(EnabledOf(dialog, {"alpha", "numeric", "numericLabel", "predefined"}), QStringList{"alpha"});
+        QCOMPARE(EnabledOf(dialog, {"alpha", "numeric", "numericLabel", "predefined"}), QString("alpha"));
         QCOMPARE(dialog->Hint(), QString("no pages to deliver the"));
         Type(dialog, "alpha", "Meet at noon");
         QCOMPARE(dialog->Hint(), QString("1 page to deliver the"));
@@ -146,7 +146,7 @@ private slots:
 
         f->settings.Write(key::Messaging, "0");  // Num prompts by his own setting ("1")
         f->commands->Page(View({false, true}));
-        QCOMPARE(EnabledOf(Dialog(), {"alpha", "numeric"}), QStringList{"numeric"});
+        QCOMPARE(EnabledOf(Dialog(), {"alpha", "numeric"}), QString("numeric"));
         ClickCancel(Dialog());
 
         f->settings.Write(key::Messaging, "1");

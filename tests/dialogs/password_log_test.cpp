@@ -26,7 +26,7 @@ class PasswordLogTest : public QObject {
                 OnNextModal([answer](QWidget* warning) {
                     QCOMPARE(Missing(warning, {"The selected log file already exists.  What would you like do do?",
                                                "Overwrite", "Append", "Cancel"}),
-                             QStringList());
+                             QString());
                     Click(warning, answer);
                 });
             // As for a user, the dialog is the active window and the name box has the focus:
@@ -41,7 +41,6 @@ class PasswordLogTest : public QObject {
         });
         return f->commands->LogPagesTo();
     }
-    QPushButton* Ok(QWidget* dialog) { return Child<QDialogButtonBox>(dialog, "buttons")->button(QDialogButtonBox::Ok); }
 
 private slots:
     void init()
@@ -53,11 +52,11 @@ private slots:
 
     void thePasswordAbcIsStoredAsBcdAndGuardsFromThenOn()
     {
-        OnNextModal([this](QWidget* dialog) {
+        OnNextModal([](QWidget* dialog) {
             QCOMPARE(Missing(dialog, {"Password", "Current Password", "New Password", "Confirm Password"}),
-                     QStringList());
-            QCOMPARE(EnabledOf(dialog, {"current", "currentLabel"}), QStringList());
-            QVERIFY(Ok(dialog)->isEnabled());
+                     QString());
+            QCOMPARE(EnabledOf(dialog, {"current", "currentLabel"}), QString());
+            QVERIFY(OkEnabled(dialog));
             Type(dialog, "new", "abc");
             Type(dialog, "confirm", "abc");
             ClickOk(dialog);
@@ -65,11 +64,11 @@ private slots:
         QVERIFY(f->commands->ConfigurePassword());
         QCOMPARE(f->settings.Get(key::Password), std::string("bcd"));
 
-        OnNextModal([this](QWidget* dialog) {
-            QCOMPARE(EnabledOf(dialog, {"current"}), QStringList{"current"});
+        OnNextModal([](QWidget* dialog) {
+            QCOMPARE(EnabledOf(dialog, {"current"}), QString("current"));
             for (auto [typed, ok] : {std::pair{"", false}, {"ab", false}, {"abc", true}}) {
                 Type(dialog, "current", typed);
-                QCOMPARE(Ok(dialog)->isEnabled(), ok);
+                QCOMPARE(OkEnabled(dialog), ok);
             }
             Type(dialog, "new", "xyz");
             Type(dialog, "confirm", "xzy");

@@ -1,74 +1,119 @@
-// The library against a real X server: Xvfb, driven by xset and xdotool.
+// The library without a display, and against a real X server (Xvfb, driven by xset and
+// xdotool): alone, and under the program's monitoring control.
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <X11/Xlib.h>
-
+#include "app/core/hook_library.h"
+#include "app/core/monitoring_control.h"
 #include "inputhook/inputhook.h"
 #include "inputhook/screen_saver.h"
-#include "tests/inputhook/report_reader.h"
 #include "tests/inputhook/xvfb_server.h"
+#include "tests/support/fakes.h"
+
+#include <X11/Xlib.h>  // last: it defines None
 
 namespace corvane::test {
 namespace {
 
+constexpr std::uint32_t kScreenSaver = WM_HOOK_SCREENSAVER;
+constexpr std::uint32_t kActivity = WM_HOOK_ACTIVITY;
 // Reports come from another process's input through the X server: generous, since a
 // report that is due arrives in milliseconds and only a failing test waits this long.
 constexpr int kReportWaitMs = 5000;
 
+// The next report on fd, waiting at most timeoutMs; 0 when none came.
+std::uint32_t NextReport(int fd, int timeoutMs = kReportWaitMs)
+{
+    pollfd wait{fd, POLLIN, 0};
+    InputHookRecord record{};
+    if (poll(&wait, 1, timeoutMs) != 1) return 0;
+    if (recv(fd, &record, sizeof record, MSG_DONTWAIT) != static_cast<ssize_t>(sizeof record)) return 0;
+    return record.message;
+}
+
+// A socketpair registered with the library, both watches stopped before and after.
+class CRegisteredPair {
+public:
+    CRegisteredPair()
+    {
+        EXPECT_EQ(socketpair(AF_UNIX, SOCK_SEQPACKET, 0, ends), 0);
+        StopCBT();
+        StopKeyOrMouse();
+        RegisterHookSendWindow(ends[1]);
+    }
+    ~CRegisteredPair()
+    {
+        StopCBT();
+        StopKeyOrMouse();
+        RegisterHookSendWindow(-1);
+        close(ends[0]);
+        close(ends[1]);
+    }
+    int ends[2] = {-1, -1};
+};
+
+// First in the program, before any test has connected the library to a server: no
+// DISPLAY at all, and a display that names no server.
+TEST(ExportsWithoutDisplayTest, CallsKeepTheirResultsAndNothingIsPosted)
+{
+    for (const char* display : {"", ":31999"}) {
+        if (*display) setenv("DISPLAY", display, 1);
+        else unsetenv("DISPLAY");
+        CRegisteredPair pair;
+        const int results[] = {RegisterHookSendWindow(pair.ends[1]), StopCBT(), StopKeyOrMouse(), StartCBT(),
+                               StartCBT(), StartKeyOrMouse(), StartKeyOrMouse(), StopKeyOrMouse(), StopKeyOrMouse(),
+                               StartKeyOrMouse(), StopCBT(), StartCBT(), InputHookActivateScreenSaver()};
+        EXPECT_EQ(std::vector<int>(std::begin(results), std::end(results)),
+                  (std::vector<int>{1, 1, 1, 1, 0, 1, 0, 1, 1, 1, 1, 1, 0}))
+            << display;
+        EXPECT_EQ(RegisterHookSendWindow(-1), 1);
+        EXPECT_EQ(NextReport(pair.ends[0], 0), 0u) << display;
+    }
+}
+
 class X11HookTest : public ::testing::Test {
 protected:
+    // One server for the suite; stopped at its end, so that the library's connection
+    // to it ends too.
     static void SetUpTestSuite()
     {
         if (!CXvfbServer::Installed()) return;
         s_server = new CXvfbServer;
-        if (!s_server->Start(&s_error)) return;
-        setenv("DISPLAY", s_server->Display().c_str(), 1);
+        if (s_server->Start(&s_error)) setenv("DISPLAY", s_server->Display().c_str(), 1);
     }
-
     static void TearDownTestSuite()
     {
-        StopCBT();
-        StopKeyOrMouse();
-        RegisterHookSendWindow(-1);
         delete s_server;
         s_server = nullptr;
     }
-
     void SetUp() override
     {
         if (!CXvfbServer::Installed()) GTEST_SKIP() << "Xvfb is not installed";
         ASSERT_FALSE(s_server->Display().empty()) << s_error;
-        ASSERT_EQ(socketpair(AF_UNIX, SOCK_SEQPACKET, 0, m_ends), 0);
-        StopCBT();
-        StopKeyOrMouse();
-        RegisterHookSendWindow(m_ends[1]);
+        m_pair = std::make_unique<CRegisteredPair>();
         X({"xset", "s", "reset"});
         X({"xdotool", "mousemove", "640", "400"});
     }
-
-    void TearDown() override
-    {
-        StopCBT();
-        StopKeyOrMouse();
-        RegisterHookSendWindow(-1);
-        for (int fd : m_ends) {
-            if (fd >= 0) close(fd);
-        }
-    }
+    void TearDown() override { m_pair.reset(); }
 
     static void X(const std::vector<std::string>& args)
     {
         ASSERT_EQ(RunX11Client(s_server->Display(), args), 0) << args[0];
     }
-
+    void Moves(std::vector<std::pair<const char*, const char*>> moves)
+    {
+        for (auto [dx, dy] : moves) X({"xdotool", "mousemove_relative", "--", dx, dy});
+    }
+    std::uint32_t Next() { return NextReport(m_pair->ends[0]); }
     // The screen saver's start as a marker: the server sends events in order and the
     // library reports them in order, so when this is the next report, none of the input
     // before it was reported.
@@ -76,79 +121,44 @@ protected:
     {
         X({"xset", "s", "reset"});
         X({"xset", "s", "activate"});
-        EXPECT_EQ(NextReport(m_ends[0], kReportWaitMs), static_cast<std::uint32_t>(WM_HOOK_SCREENSAVER));
+        EXPECT_EQ(Next(), kScreenSaver);
     }
 
-    std::uint32_t Next() { return NextReport(m_ends[0], kReportWaitMs); }
-
-    int m_ends[2] = {-1, -1};
+    std::unique_ptr<CRegisteredPair> m_pair;
     static CXvfbServer* s_server;
     static std::string s_error;
 };
-
 CXvfbServer* X11HookTest::s_server = nullptr;
 std::string X11HookTest::s_error;
 
-constexpr std::uint32_t kScreenSaver = WM_HOOK_SCREENSAVER;
-constexpr std::uint32_t kActivity = WM_HOOK_ACTIVITY;
-
-TEST_F(X11HookTest, ScreenSaverStartIsReported)
+TEST_F(X11HookTest, ScreenSaverStartAndTheActivateCallAreReportedItsEndIsNot)
 {
     ASSERT_EQ(StartCBT(), 1);
     X({"xset", "s", "activate"});
     EXPECT_EQ(Next(), kScreenSaver);
-    // Its end is not a report.
     X({"xset", "s", "reset"});
-    X({"xset", "s", "activate"});
-    EXPECT_EQ(Next(), kScreenSaver);
-}
-
-TEST_F(X11HookTest, ActivateScreenSaverCallStartsIt)
-{
-    ASSERT_EQ(StartCBT(), 1);
     EXPECT_EQ(InputHookActivateScreenSaver(), 1);
     EXPECT_EQ(Next(), kScreenSaver);
 }
 
-TEST_F(X11HookTest, KeyPressIsActivity)
+TEST_F(X11HookTest, KeyPressIsActivityItsReleaseIsNot)
 {
     ASSERT_EQ(StartKeyOrMouse(), 1);
     X({"xdotool", "key", "a"});
     EXPECT_EQ(Next(), kActivity);
-    // The release of the key is no second report.
     ASSERT_EQ(StartCBT(), 1);
     ExpectNothingBeforeScreenSaver();
 }
 
-TEST_F(X11HookTest, FirstMoveOnlyRecordsThenADiagonalMoveIsActivity)
+TEST_F(X11HookTest, OnlyADiagonalMoveAfterTheFirstIsActivity)
 {
     ASSERT_EQ(StartCBT(), 1);
     ASSERT_EQ(StartKeyOrMouse(), 1);
-    X({"xdotool", "mousemove_relative", "5", "5"});
+    Moves({{"5", "5"}, {"7", "0"}, {"7", "0"}, {"7", "0"}, {"0", "-6"}, {"0", "-6"}});
     ExpectNothingBeforeScreenSaver();
-    X({"xdotool", "mousemove_relative", "5", "5"});
+    Moves({{"-4", "3"}});
     EXPECT_EQ(Next(), kActivity);
-}
-
-TEST_F(X11HookTest, MovesAlongOneAxisAreNotActivity)
-{
-    ASSERT_EQ(StartCBT(), 1);
-    ASSERT_EQ(StartKeyOrMouse(), 1);
-    X({"xdotool", "mousemove_relative", "5", "5"});
-    for (int i = 0; i < 3; ++i) X({"xdotool", "mousemove_relative", "7", "0"});
-    for (int i = 0; i < 2; ++i) X({"xdotool", "mousemove_relative", "--", "0", "-6"});
-    ExpectNothingBeforeScreenSaver();
-    X({"xdotool", "mousemove_relative", "--", "-4", "3"});
-    EXPECT_EQ(Next(), kActivity);
-}
-
-TEST_F(X11HookTest, WarpsOfThePointerAreSeenToo)
-{
-    ASSERT_EQ(StartCBT(), 1);
-    ASSERT_EQ(StartKeyOrMouse(), 1);
-    X({"xdotool", "mousemove", "100", "100"});
-    ExpectNothingBeforeScreenSaver();
-    X({"xdotool", "mousemove", "300", "200"});
+    X({"xdotool", "mousemove", "300", "200"});  // a warp of the pointer counts too
     EXPECT_EQ(Next(), kActivity);
 }
 
@@ -156,11 +166,9 @@ TEST_F(X11HookTest, MoveIntoAnotherWindowIsNotActivity)
 {
     Display* display = XOpenDisplay(s_server->Display().c_str());
     ASSERT_NE(display, nullptr);
-    const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 400, 300, 200, 200, 0,
-                                              0, 0);
+    const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 400, 300, 200, 200, 0, 0, 0);
     XMapWindow(display, window);
     XSync(display, False);
-
     ASSERT_EQ(StartCBT(), 1);
     ASSERT_EQ(StartKeyOrMouse(), 1);
     X({"xdotool", "mousemove", "100", "100"});  // over the root window: recorded
@@ -170,31 +178,25 @@ TEST_F(X11HookTest, MoveIntoAnotherWindowIsNotActivity)
     EXPECT_EQ(Next(), kActivity);
     X({"xdotool", "mousemove", "150", "120"});  // out again
     ExpectNothingBeforeScreenSaver();
-
     XDestroyWindow(display, window);
     XCloseDisplay(display);
 }
 
-TEST_F(X11HookTest, StopKeyOrMouseEndsTheReports)
+TEST_F(X11HookTest, TheStopsEndTheirReports)
 {
     ASSERT_EQ(StartCBT(), 1);
     ASSERT_EQ(StartKeyOrMouse(), 1);
     ASSERT_EQ(StopKeyOrMouse(), 1);
     X({"xdotool", "key", "a"});
-    X({"xdotool", "mousemove_relative", "5", "5"});
-    X({"xdotool", "mousemove_relative", "5", "5"});
+    Moves({{"5", "5"}, {"5", "5"}});
     ExpectNothingBeforeScreenSaver();
-}
 
-TEST_F(X11HookTest, StopCbtEndsTheScreenSaverReports)
-{
-    ASSERT_EQ(StartCBT(), 1);
     ASSERT_EQ(StopCBT(), 1);
     ASSERT_EQ(StartKeyOrMouse(), 1);
     X({"xset", "s", "activate"});
     X({"xdotool", "key", "a"});
     EXPECT_EQ(Next(), kActivity);
-    EXPECT_TRUE(ReportsWaiting(m_ends[0]).empty());
+    EXPECT_EQ(NextReport(m_pair->ends[0], 0), 0u);
 }
 
 // No polling loop: with both watches on and nothing happening, the process (whose only
@@ -207,8 +209,7 @@ TEST_F(X11HookTest, IdleLibraryUsesNoProcessorTime)
     auto cpuSeconds = [] {
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
-        return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-               (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+        return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     };
     const double before = cpuSeconds();
     sleep(5);
@@ -218,21 +219,72 @@ TEST_F(X11HookTest, IdleLibraryUsesNoProcessorTime)
     EXPECT_LT(used, 0.2);
 }
 
+class CSilentView : public IMonitoringView {
+public:
+    void SetTitle(const std::string&) override {}
+    void ShowManualMonitoring(bool) override {}
+};
+
+class CCountingSeenMail : public ISeenMailLists {
+public:
+    void EmptySeenMailLists() override { ++empties; }
+    int empties = 0;
+};
+
+// The program's reactions through the real library: the screen saver starts monitoring,
+// a key or a real mouse move ends it, a slide along one axis does not.
+TEST_F(X11HookTest, TheScreenSaverStartsMonitoringAKeyOrADiagonalMoveEndsIt)
+{
+    m_pair.reset();
+    CHookChannel channel;
+    ASSERT_TRUE(channel.Open());
+    CInputHookLibrary hooks;
+    CFakeClock clock;
+    CFakePump pump(clock);
+    CSilentView view;
+    CCountingSeenMail seenMail;
+    CMonitoringControl control(hooks, pump, clock, view, seenMail, "Corvane");
+    control.StartScreenSaverDetection(channel.LibraryFd());
+    // What the shell's event loop does: the next report handed to the control.
+    auto handleNextReport = [&] {
+        pollfd wait{channel.ReadFd(), POLLIN, 0};
+        ASSERT_EQ(poll(&wait, 1, kReportWaitMs), 1);
+        channel.ReadAll([&](std::uint32_t message) { control.OnHookMessage(message); });
+    };
+    auto startScreenSaver = [&] {
+        X({"xset", "s", "reset"});
+        X({"xset", "s", "activate"});
+        handleNextReport();
+    };
+
+    startScreenSaver();
+    EXPECT_TRUE(control.MonitoringActive());
+    X({"xdotool", "key", "a"});
+    handleNextReport();
+    EXPECT_FALSE(control.MonitoringActive());
+    EXPECT_EQ(seenMail.empties, 1);
+
+    startScreenSaver();
+    Moves({{"6", "0"}, {"6", "0"}, {"6", "0"}, {"6", "0"}});
+    startScreenSaver();  // the marker: every report before it has been handled
+    EXPECT_TRUE(control.MonitoringActive());
+    Moves({{"6", "6"}});
+    handleNextReport();
+    EXPECT_FALSE(control.MonitoringActive());
+    control.StopScreenSaverDetection();
+}
+
 // The X server goes away under a running library: the program lives on, the calls
 // keep their results, and the next start finds a new server.
 TEST(X11HookServerTest, ServerThatGoesAwayDoesNotTakeTheProgramWithIt)
 {
     if (!CXvfbServer::Installed()) GTEST_SKIP() << "Xvfb is not installed";
-    int ends[2];
-    ASSERT_EQ(socketpair(AF_UNIX, SOCK_SEQPACKET, 0, ends), 0);
-    RegisterHookSendWindow(ends[1]);
     std::string error;
+    CRegisteredPair pair;
     {
         CXvfbServer first;
         ASSERT_TRUE(first.Start(&error)) << error;
         setenv("DISPLAY", first.Display().c_str(), 1);
-        StopCBT();
-        StopKeyOrMouse();
         ASSERT_EQ(StartCBT(), 1);
         ASSERT_EQ(StartKeyOrMouse(), 1);
     }  // stopped here
@@ -251,13 +303,7 @@ TEST(X11HookServerTest, ServerThatGoesAwayDoesNotTakeTheProgramWithIt)
     EXPECT_EQ(StopCBT(), 1);
     EXPECT_EQ(StartCBT(), 1);
     ASSERT_EQ(RunX11Client(second.Display(), {"xset", "s", "activate"}), 0);
-    EXPECT_EQ(NextReport(ends[0], kReportWaitMs), kScreenSaver);
-
-    StopCBT();
-    StopKeyOrMouse();
-    RegisterHookSendWindow(-1);
-    close(ends[0]);
-    close(ends[1]);
+    EXPECT_EQ(NextReport(pair.ends[0]), kScreenSaver);
 }
 
 }  // namespace

@@ -21,7 +21,6 @@ public:
     bool Start(std::string* error);
     void Stop();
     const std::string& Display() const { return m_display; }  // ":N"
-    pid_t Pid() const { return m_pid; }
 
 private:
     pid_t m_pid = -1;
