@@ -9,9 +9,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
@@ -25,6 +27,7 @@
 #include "app/gui/pager_table_model.h"
 #include "app/gui/qt_reactor.h"
 #include "directory/message_texts.h"
+#include "directory/service_list.h"
 #include "tests/dialogs/dialog_fixture.h"
 #include "tests/gui/gui_harness.h"
 #include "tests/gui/gui_test_registry.h"
@@ -174,6 +177,21 @@ private slots:
         QCOMPARE(Buttons(), QString("1 1 0"));
     }
 
+    void ExitWithThePagerMessageDialogOpenClosesItAndSendsNothing()
+    {
+        h->SavePagers({{"Bob"}});
+        h->Start();
+        Form().SelectAllButton()->click();
+        QTest::mouseClick(PageButton(), Qt::LeftButton);
+        QPointer<CPagerMessageDialog> open = MessageDialog();
+        QVERIFY(open);
+        Type(open, "alpha", "Never sent");
+        Frame().ExitAction()->trigger();
+        QVERIFY(Frame().Closed());
+        QTRY_VERIFY(!open);
+        QVERIFY(h->state->Queue().requests.empty());
+    }
+
     void PageWithTheDefaultMessageQueuesAtOnceAndDoubleClickPagesWhenSetTo()
     {
         SaveMessages(h->dir.File("MESSAGES.DAT"), {"Please call", "555", "", "", ""});
@@ -283,6 +301,35 @@ private slots:
         Frame().findChild<QAction*>("configurePagersAction")->trigger();
         QVERIFY(h->state->Pagers().FindByName("Dora"));
         RowOf("Dora");
+    }
+
+    void ServiceProvidersOkRedrawsTheListWithWhatTheServiceChanged()
+    {
+        DataFiles files{h->dir.path(), h->settings, h->boxes};
+        CServiceList services;
+        ServiceRecord& metro = *services.NewService();
+        metro.Name = "Metro";
+        metro.PhoneNumber = "5550000";
+        services.Save(files);
+        h->SavePagers({{"Bob", {}, "5550000"}});
+        CPagerList pagers;
+        pagers.Reload(files);
+        pagers.FindByName("Bob")->ServiceName = "Metro";
+        pagers.Save(files);
+        h->Start();
+        QCOMPARE(Form().Model().Rows()[0].cells[1], std::string("5550000"));
+
+        OnNextModal([](QWidget* config) {
+            OnNextModal([](QWidget* service) {
+                Type(service, "phoneNumber", "5559999");
+                ClickOk(service);
+            });
+            Child<QListWidget>(config, "services")->item(0)->setSelected(true);
+            Click(config, "edit");
+            ClickOk(config);
+        });
+        Frame().findChild<QAction*>("configureServicesAction")->trigger();
+        QCOMPARE(Form().Model().Rows()[0].cells[1], std::string("5559999"));
     }
 
     void AddPagerOverTheCommandServerOpensTheDialogAndAnswersWhenItCloses()
