@@ -18,7 +18,7 @@
 #include "directory/service_file.h"
 #include "directory/service_list.h"
 #include "settings/memory_settings.h"
-#include "tests/directory/file_bytes.h"
+#include "tests/directory/directory_helpers.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_dir.h"
 
@@ -68,9 +68,6 @@ template <class List, class Record>
 FileKind Kind(const char* file, const char* noun, const char* title,
               void (*write)(CDataWriter&, const Record&), std::vector<std::string> written)
 {
-    auto fill = [](List& list, const Codes& codes) {
-        for (int code : codes) list.AddBlank().Code = static_cast<std::int16_t>(code);
-    };
     return {file, noun, title,
             [=](const Codes& codes) {
                 CDataWriter out;
@@ -80,12 +77,17 @@ FileKind Kind(const char* file, const char* noun, const char* title,
             },
             [](const DataFiles& files, bool local) {
                 List list;
-                local ? list.LoadLocal(files) : list.Reload(files);
+                if (local) {
+                    list.LoadLocal(files);
+                } else {
+                    list.AddBlank().Code = 99;  // Reload replaces what the list held
+                    list.Reload(files);
+                }
                 return CodesOf(list);
             },
-            [=](const DataFiles& files, const Codes& codes) {
+            [](const DataFiles& files, const Codes& codes) {
                 List list;
-                fill(list, codes);
+                for (int code : codes) list.AddBlank().Code = static_cast<std::int16_t>(code);
                 return list.Save(files);
             },
             written};
@@ -259,27 +261,32 @@ TEST_F(DataFilesOnDisk, AWriteThatFailsHalfwayLeavesTheOldFileWhole)
     }
 }
 
-TEST_F(DataFilesOnDisk, PagerGroupsFlagsAndMonitorAssignmentsOfLocalAndSharedPagers)
+// MONITOR.DAT: six-byte records of an unused word, a pager code and its automatic flags.
+std::string Monitor(int code, int flags, int first = 1) { return W(first) + W(code) + W(flags); }
+
+TEST_F(DataFilesOnDisk, PagerGroupsAndTheAutomaticFlagsOfLocalAndSharedPagers)
 {
-    auto named = [](int code, const char* name, std::vector<std::string> groups) {
-        PagerRecord r;
-        r.Code = static_cast<std::int16_t>(code), r.Groups = groups, r.UserName = name;
-        CDataWriter out;
-        WritePagerRecord(out, r);
-        return out.bytes();
-    };
     std::string blanks;  // the nine strings from WaitForConnection to CustomMessage, empty
     for (int i = 0; i < 9; ++i) blanks += S("");
+    PagerRecord ann, bob;
+    ann.Code = 1, ann.UserName = "Ann", ann.Groups = {"Anns"};
+    bob.Code = 2, bob.UserName = "Bob", bob.Groups = {"Bobs"};
+    CDataWriter local;
+    WritePagerRecord(local, ann);
+    WritePagerRecord(local, bob);
     // A local record of layout 5 with a flag word, which stands unless MONITOR.DAT assigns it.
-    m_data.Write("PAGERS.DAT", named(1, "Ann", {"Anns"}) + named(2, "Bob", {"Bobs"}) + W(5) + S("") + W(80) +
-                                   W(0) + W(0) + W(1) + S("Cy") + S("Cys") + blanks + W(3));
+    m_data.Write("PAGERS.DAT", local.bytes() + W(5) + S("") + W(80) + W(0) + W(0) + W(1) + S("Cy") + S("Cys") +
+                                   blanks + W(3));
     // Shared records of layout 8: their automatic flags and page counter switch are not ours.
     auto shared = [&](int code) {
         return W(8) + S("") + S("") + W(80) + W(5) + W(1) + W(2) + S("Di") + S("Bobs") + S("Desk") + W(0) + blanks +
                W(code);
     };
     m_shared.Write("PAGERS.DAT", shared(12) + shared(13));
-    m_data.Write("MONITOR.DAT", W(1) + W(-12) + W(4) + W(1) + W(2) + W(1));
+    // Shared pagers by their negative code; unknown codes skipped, the first word not looked
+    // at, a later record for a code wins, a record cut short ends the reading.
+    m_data.Write("MONITOR.DAT", Monitor(-12, 4) + Monitor(2, 2) + Monitor(99, 7) + Monitor(-99, 7) +
+                                    Monitor(2, 1, 0x7777) + Monitor(1, 7).substr(0, 5));
     m_settings.Write(key::PagerFilePath, m_shared.path());
     CPagerList list;
     list.SetNextCodeHint(9);
@@ -294,13 +301,16 @@ TEST_F(DataFilesOnDisk, PagerGroupsFlagsAndMonitorAssignmentsOfLocalAndSharedPag
     const std::vector<int> flags{0, 1, 7, 4, 0};
     for (std::size_t i = 0; i < flags.size(); ++i) EXPECT_EQ(list.at(i).AutoPageFlags, flags[i]) << i;
 
-    // Save writes the assignments of all, even when PAGERS.DAT itself cannot be written.
-    list.at(0).AutoPageFlags = 2;
+    // Save writes the assignments of all but the scratch record, even when PAGERS.DAT itself
+    // cannot be written.
+    list.at(0).AutoPageFlags = 0xFFFF;
+    PagerRecord& scratch = list.AddBlank();
+    scratch.AutoPageFlags = 7;
     int reader = LockFile(m_data.File("PAGERS.DAT"), LOCK_SH);
     EXPECT_FALSE(list.Save(m_files));
     ::close(reader);
-    EXPECT_EQ(m_data.Read("MONITOR.DAT"), W(1) + W(1) + W(2) + W(1) + W(2) + W(1) + W(1) + W(3) + W(7) + W(1) +
-                                              W(-12) + W(4));
+    EXPECT_EQ(m_data.Read("MONITOR.DAT"), std::string("\x01\x00\x01\x00\xFF\xFF", 6) + Monitor(2, 1) +
+                                              Monitor(3, 7) + std::string("\x01\x00\xF4\xFF\x04\x00", 6));
 }
 
 }  // namespace

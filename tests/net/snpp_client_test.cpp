@@ -16,7 +16,6 @@
 #include <memory>
 
 #include "engine/transports.h"
-#include "net/poll_pump.h"
 #include "settings/memory_settings.h"
 #include "tests/engine/send_run_doubles.h"
 #include "tests/net/snpp_script_server.h"
@@ -31,7 +30,7 @@ using test::CRecordingMessageBox;
 using Server = test::CScriptedSnppServer;
 using Lines = std::vector<std::string>;
 
-TEST(SnppClientBasics, DialStringAndTextFilters)
+TEST(SnppClientBasics, DialStringGivesHostAndPort)
 {
     CFakeClock clock;
     CFakePump pump(clock);
@@ -48,18 +47,13 @@ TEST(SnppClientBasics, DialStringAndTextFilters)
         EXPECT_EQ(client.host(), c.host) << c.dial;
         EXPECT_EQ(client.port(), c.port) << c.dial;
     }
-    EXPECT_EQ(CleanSnppText(std::string("a\tb\r\nc\xE9\x80\x7F~ \x1F", 12)), std::string("a b  c  \x7F~  ", 12));
-    EXPECT_EQ(SnppPinDigits("12-34 x5"), "12345");
-    EXPECT_EQ(SnppNumericText("12-34*#a5 "), "1234*#5");
 }
 
 // A port on 127.0.0.1 with nothing listening; with backlog >= 0 a listener on it instead.
 int LoopbackSocket(int& port, int backlog = -1)
 {
     int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
     socklen_t length = sizeof address;
     EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     if (backlog >= 0) ::listen(fd, backlog);
@@ -386,27 +380,6 @@ TEST_F(SnppClient, TheTransportsMakeAClientForTheEntryWithTheDialAttempts)
     EXPECT_EQ(server.Connections(), 3);  // DialAttempts further attempts after the first
     call->ShowError(&entry);
     EXPECT_EQ(boxes.shown.at(0).caption, "Page to Bob");
-}
-
-// The same server in real time, with the plain poll pump: replies that come in pieces with
-// pauses between them are read over several reads and gathered.
-TEST(SnppClientRealTime, SplitRepliesOverARealSocket)
-{
-    Server server;
-    server.Greet(Server::Split("220 ready", {2, 5}, 30));
-    server.Always("SEND", Server::Split("250 Message Sent Successfully", {3, 12, 30}, 30));
-    CSystemClock clock;
-    CPollPump pump;
-    CRecordingMessageBox boxes;
-    CSnppClient client({nullptr, pump, clock, boxes}, server.Dial(), 0);
-    PagerRecord a, b;
-    a.PagerID = "1";
-    b.PagerID = "2";
-    client.AddPage(true, a, "one", "");
-    client.AddPage(true, b, "two", "");
-    EXPECT_EQ(client.SendAll(), 0);
-    EXPECT_EQ(server.Count("RESE"), 2);
-    EXPECT_EQ(server.Count("QUIT"), 1);
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <linux/sockios.h>
-#include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -37,8 +36,7 @@ public:
         enum class Kind { Reply, Silent, Hangup } kind = Kind::Reply;
         std::string bytes{};              // what is written, CR LF included
         std::vector<std::size_t> cuts{};  // write the reply in pieces, cut at these offsets
-        int pauseMs = 0;                // real time between the pieces
-        bool hangupAfter = false;       // close the connection after the reply
+        int pauseMs = 0;                  // real time between the pieces
     };
     static Action Say(const std::string& line) { return {Action::Kind::Reply, line + "\r\n"}; }
     static Action Raw(const std::string& bytes) { return {Action::Kind::Reply, bytes}; }
@@ -52,9 +50,7 @@ public:
     CScriptedSnppServer()
     {
         m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
         socklen_t length = sizeof address;
         if (::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
             ::listen(m_listen, 16) != 0 || ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length) ||
@@ -89,20 +85,17 @@ public:
     std::vector<std::string> Log() { return Settled([&] { return m_log; }); }
     // The bytes received on one connection, exactly.
     std::string Received(int connection) { return Settled([&] { return m_received[connection]; }); }
-    int Connections() { return Locked([&] { return m_connectionCount; }); }
+    int Connections() { return Settled([&] { return m_connectionCount; }); }
     // How many command lines with this verb arrived.
-    int Count(const std::string& verb) { return Locked([&] { return m_counts[verb]; }); }
+    int Count(const std::string& verb)
+    {
+        return Settled([&] { return static_cast<int>(std::ranges::count(m_verbs, verb)); });
+    }
 
     // For CFakePump::ready: see above.
     bool ReadyFor(int clientFd)
     {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        for (;;) {
-            if (Readable(clientFd, 0)) return true;
-            if (Quiescent()) return Readable(clientFd, 1);
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-        }
+        return Until([&] { return Readable(clientFd, 0) || Quiescent(); }) && Readable(clientFd, 1);
     }
 
 private:
@@ -121,10 +114,17 @@ private:
     template <class F>
     auto Settled(F f) -> decltype(f())
     {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (!Quiescent() && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        Until([&] { return Quiescent(); });
         return Locked(f);
+    }
+    // Waits in real time, at most 5 s, for the condition.
+    template <class F>
+    static bool Until(F condition)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        for (; !condition(); std::this_thread::sleep_for(std::chrono::microseconds(200)))
+            if (std::chrono::steady_clock::now() > deadline) return false;
+        return true;
     }
     static bool Readable(int fd, int timeoutMs)
     {
@@ -137,12 +137,10 @@ private:
     {
         std::lock_guard lock(m_mutex);
         if (m_busy || Readable(m_listen, 0)) return false;
-        for (const Connection& c : m_connections) {
+        return std::ranges::none_of(m_connections, [](const Connection& c) {
             int unsent = 0;
-            if (c.fd >= 0 && (Readable(c.fd, 0) || (::ioctl(c.fd, SIOCOUTQNSD, &unsent) == 0 && unsent > 0)))
-                return false;
-        }
-        return true;
+            return Readable(c.fd, 0) || (::ioctl(c.fd, SIOCOUTQNSD, &unsent) == 0 && unsent > 0);
+        });
     }
 
     void Run()
@@ -157,8 +155,7 @@ private:
             if (fds[0].revents) return;
             if (fds[1].revents) Accept(lock);
             for (std::size_t i = 2; i < fds.size(); ++i) {
-                auto it = std::find_if(m_connections.begin(), m_connections.end(),
-                                       [&](const Connection& c) { return c.fd == fds[i].fd; });
+                auto it = std::ranges::find(m_connections, fds[i].fd, &Connection::fd);
                 if (fds[i].revents && it != m_connections.end()) Serve(*it, lock);
             }
             std::erase_if(m_connections, [](const Connection& c) { return c.fd < 0; });
@@ -193,12 +190,13 @@ private:
         for (std::size_t end; c.fd >= 0 && (end = c.pending.find('\n')) != std::string::npos;) {
             std::string line = c.pending.substr(0, end);
             c.pending.erase(0, end + 1);
-            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (line.ends_with('\r')) line.pop_back();
             m_log.push_back(std::to_string(c.number) + " " + line);
             std::string verb = line.substr(0, 4);
-            for (char& ch : verb) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-            ++m_counts[verb];
+            std::ranges::transform(verb, verb.begin(), [](unsigned char ch) { return std::toupper(ch); });
+            m_verbs.push_back(verb);
             Perform(c, Answer(verb), lock);
+            if (verb == "QUIT" && c.fd >= 0) ::close(std::exchange(c.fd, -1));
         }
     }
     Action Answer(const std::string& verb)
@@ -214,20 +212,16 @@ private:
             {"RESE", "250 RESET OK"},          {"QUIT", "221 OK, Goodbye"},
         };
         auto def = defaults.find(verb);
-        Action action = Say(def == defaults.end() ? "500 Command Not Implemented, Try Again" : def->second);
-        action.hangupAfter = verb == "QUIT";
-        return action;
+        return Say(def == defaults.end() ? "500 Command Not Implemented, Try Again" : def->second);
     }
     void Perform(Connection& c, const Action& action, std::unique_lock<std::mutex>& lock)
     {
-        if (action.kind == Action::Kind::Silent) return;
+        if (action.kind == Action::Kind::Hangup) ::close(std::exchange(c.fd, -1));
+        if (action.kind != Action::Kind::Reply) return;
         std::size_t from = 0;
         auto write = [&](std::size_t to) {
-            while (from < to) {
-                ssize_t n = ::send(c.fd, action.bytes.data() + from, to - from, MSG_NOSIGNAL);
-                if (n <= 0) return;  // the client is gone
-                from += static_cast<std::size_t>(n);
-            }
+            for (ssize_t n = 0; from < to; from += static_cast<std::size_t>(n))
+                if ((n = ::send(c.fd, action.bytes.data() + from, to - from, MSG_NOSIGNAL)) <= 0) return;
         };
         for (std::size_t cut : action.cuts) {
             write(std::min(cut, action.bytes.size()));
@@ -239,7 +233,6 @@ private:
             m_busy = false;
         }
         write(action.bytes.size());
-        if (action.kind == Action::Kind::Hangup || action.hangupAfter) ::close(std::exchange(c.fd, -1));
     }
 
     int m_listen = -1;
@@ -252,8 +245,8 @@ private:
     std::map<std::string, std::vector<Action>> m_next;
     std::map<std::string, Action> m_always;
     std::vector<std::string> m_log;
+    std::vector<std::string> m_verbs;
     std::map<int, std::string> m_received;
-    std::map<std::string, int> m_counts;
     int m_connectionCount = 0;
     std::thread m_thread;
 };

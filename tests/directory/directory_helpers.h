@@ -1,15 +1,18 @@
 #pragma once
-// Data file bytes built by hand for the directory tests: little-endian words, and strings
-// as a length word (bytes + 1), the bytes and a zero.
+// Helpers of the directory tests.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
 
 #include <cstdint>
-#include <gtest/gtest.h>
 #include <string>
-#include <sys/file.h>
-#include <fcntl.h>
+#include <tuple>
 
 namespace corvane::test {
 
+// Data file bytes built by hand: little-endian words, and strings as a length word
+// (bytes + 1), the bytes and a zero.
 inline std::string W(int value)
 {
     auto v = static_cast<std::uint16_t>(value);
@@ -26,6 +29,13 @@ inline int LockFile(const std::string& path, int how)
     EXPECT_GE(fd, 0) << path;
     EXPECT_EQ(::flock(fd, how | LOCK_NB), 0) << path;
     return fd;
+}
+
+// The attributes a pager takes from its paging service (both records name them alike).
+inline auto ServiceAttributes(const auto& r)
+{
+    return std::tuple(r.PhoneNumber, r.WaitForConnection, r.DelayTime, r.PinDelayTime, r.SystemPassword,
+                      r.Separator, r.BaudRate, r.MaximumPageLength, r.PagesPerCall);
 }
 
 }  // namespace corvane::test

@@ -1,17 +1,14 @@
-// The bytes of PAGERS.DAT in every layout and of MONITOR.DAT.
-
-#include "directory/pager_file.h"
+// The bytes of PAGERS.DAT and SERVICES.DAT in every layout, and what damage does to them.
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
-#include <set>
 
-#include "common/file_io.h"
-#include "directory/monitor_file.h"
-#include "tests/directory/file_bytes.h"
+#include "directory/data_file.h"
+#include "directory/pager_file.h"
+#include "directory/service_file.h"
+#include "directory/service_list.h"
+#include "tests/directory/directory_helpers.h"
 
 namespace corvane {
 namespace {
@@ -167,28 +164,6 @@ TEST(PagerFile, EveryLayoutLoadsAsItsRecord)
     }
 }
 
-// The fuzzer's seeds are meant to be valid files, one per layout: see that they are.
-TEST(PagerFile, SeedCorpusHoldsOneValidFilePerLayout)
-{
-    const char* source = std::getenv("CORVANE_SOURCE_DIR");
-    std::filesystem::path root = source ? source : std::filesystem::path(__FILE__).parent_path() / "../..";
-    std::filesystem::path folder = root / "tests/fuzz/corpus/pager_file_fuzz";
-    ASSERT_TRUE(std::filesystem::is_directory(folder)) << folder;
-    std::set<int> layouts;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        SCOPED_TRACE(entry.path().filename().string());
-        std::string bytes;
-        ASSERT_TRUE(ReadWholeFile(entry.path().string(), bytes));
-        CPagerList list;
-        PagerReadResult result = ReadPagerRecords(bytes, list);
-        EXPECT_FALSE(result.damaged);
-        EXPECT_EQ(result.records, 2u);
-        int first = static_cast<unsigned char>(bytes[0]) | static_cast<unsigned char>(bytes[1]) << 8;
-        layouts.insert(first >= 1 && first <= 14 ? first : 0);
-    }
-    EXPECT_EQ(layouts.size(), 15u);
-}
-
 TEST(PagerFile, DamageDropsTheRecordAndEverythingAfterIt)
 {
     const std::string good = W(14) + W(2) + S("1200") + S("4") + S("Metro") + S("-") + S("pw") + S("Room 4") +
@@ -257,50 +232,105 @@ TEST(PagerFile, LongestStringsAreKeptAndLongerOnesCutSoTheFileStaysReadable)
     EXPECT_EQ(back.at(0).CustomMessage, std::string(999, 'm'));
 }
 
-// MONITOR.DAT: six-byte records of an unused word, a pager code and its automatic flags.
-std::string Monitor(int code, int flags, int first = 1) { return W(first) + W(code) + W(flags); }
 
-std::vector<int> Flags(const CPagerList& list)
+ServiceRecord FullService()
 {
-    std::vector<int> flags;
-    for (const auto& r : list.records()) flags.push_back(r->AutoPageFlags);
-    return flags;
+    ServiceRecord s;
+    s.Code = 12, s.MaximumPageLength = 240, s.Name = "Metro Paging", s.PhoneNumber = "SNPP:10.0.0.5:444";
+    s.WaitForConnection = "45", s.DelayTime = "3", s.PinDelayTime = "7", s.ServiceType = "1";
+    s.SystemPassword = "secret", s.Separator = "#", s.BaudRate = "2400", s.PagesPerCall = 17;
+    return s;
 }
 
-CPagerList& WithCodes(CPagerList& list, std::initializer_list<std::pair<int, int>> pagers)
+// The tail every service layout shares: Separator to Code.
+std::string ServiceTail(const ServiceRecord& s)
 {
-    for (auto [code, flags] : pagers) {
-        PagerRecord& r = list.AddBlank();
-        r.Code = static_cast<std::int16_t>(code), r.AutoPageFlags = static_cast<std::uint16_t>(flags);
+    return S(s.Separator) + S(s.SystemPassword) + W(s.MaximumPageLength) + S(s.Name) + S(s.WaitForConnection) +
+           S(s.DelayTime) + S(s.ServiceType) + S(s.PhoneNumber) + W(s.Code);
+}
+
+TEST(ServiceFile, Layout4IsWrittenByteForByteAndRoundTripsEveryField)
+{
+    CServiceList list;
+    ServiceRecord& a = list.AddBlank();
+    a.Code = 3, a.Name = "A", a.Separator = "";
+    // Layout 4, PagesPerCall, BaudRate, PinDelayTime, then the tail; "" is a length 1 and a zero.
+    const std::string expected = W(4) + W(9999) + S("<default>") + S("2") + S("") + S("") + W(80) + S("A") +
+                                 S("60") + S("8") + S("0") + S("") + W(3);
+    ASSERT_EQ(S(""), std::string("\x01\x00\x00", 3));
+    EXPECT_EQ(WriteServiceRecords(list), expected);
+
+    CServiceList written;
+    written.Duplicate(FullService());
+    ServiceRecord second = FullService();
+    second.Code = 32000;
+    second.Name = std::string("caf\xE9 \x01", 6);  // bytes kept as they are
+    second.PagesPerCall = -1;
+    written.Duplicate(second);
+    CServiceList read;
+    ServiceReadResult result = ReadServiceRecords(WriteServiceRecords(written), read);
+    EXPECT_EQ(result.records, 2);
+    EXPECT_FALSE(result.damaged);
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(read.at(0), FullService());
+    EXPECT_EQ(read.at(1), second);
+}
+
+TEST(ServiceFile, OlderLayoutsKeepTheDefaultsOfWhatTheyLack)
+{
+    const ServiceRecord s = FullService();
+    ServiceRecord noBaud = s, noPin = s;
+    noBaud.PagesPerCall = noPin.PagesPerCall = 9999;
+    noBaud.BaudRate = noPin.BaudRate = "<default>";
+    noPin.PinDelayTime = "2";
+    ServiceRecord cut = noPin;  // a string is taken up to its first zero byte
+    cut.Separator = "ab";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        ServiceRecord expected;
+    };
+    ServiceRecord withBaud = noBaud;
+    withBaud.BaudRate = s.BaudRate;
+    for (const Case& c : {Case{"layout 3", W(3) + S(s.BaudRate) + S(s.PinDelayTime) + ServiceTail(s), withBaud},
+                          Case{"layout 2", W(2) + S(s.PinDelayTime) + ServiceTail(s), noBaud},
+                          Case{"layout 1", W(1) + ServiceTail(s), noPin}, Case{"first word 0", W(0) + ServiceTail(s), noPin},
+                          Case{"first word 9", W(9) + ServiceTail(s), noPin}, Case{"first word -4", W(-4) + ServiceTail(s), noPin},
+                          Case{"zero inside a string", W(1) + W(6) + std::string("ab\0cd", 6) + ServiceTail(s).substr(4), cut}}) {
+        SCOPED_TRACE(c.name);
+        CServiceList list;
+        ASSERT_EQ(ReadServiceRecords(c.bytes, list).records, 1);
+        EXPECT_EQ(list.at(0), c.expected);
     }
-    return list;
 }
 
-TEST(MonitorFile, RecordsSetTheFlagsOfTheFirstPagerWithTheCodeAndAShortRecordEndsTheReading)
+TEST(ServiceFile, ADamagedRecordStopsTheReadingAndKeepsEarlierRecords)
 {
-    CPagerList list;
-    WithCodes(list, {{1, 0}, {2, 0}, {-3, 0}, {4, 6}, {8, 0}, {8, 0}});
-    std::string bytes = Monitor(2, 5) + Monitor(-3, 2) + Monitor(99, 7) + Monitor(-99, 7) + Monitor(1, 4, 0x7777) +
-                        Monitor(8, 1) + Monitor(8, 4);  // the later record for a code wins
-    EXPECT_EQ(ReadMonitorRecords(bytes, list), 7u);
-    EXPECT_EQ(Flags(list), (std::vector<int>{4, 5, 2, 6, 4, 0}));
-
-    for (std::size_t cut = 0; cut < 6; ++cut) {
-        CPagerList two;
-        WithCodes(two, {{1, 0}, {2, 0}});
-        EXPECT_EQ(ReadMonitorRecords(Monitor(1, 1) + Monitor(2, 2).substr(0, cut), two), 1u) << "cut at " << cut;
-        EXPECT_EQ(Flags(two), (std::vector<int>{1, 0})) << "cut at " << cut;
+    CServiceList good;
+    good.Duplicate(FullService());
+    const std::string first = WriteServiceRecords(good);
+    // A second record whose Name length word is the given value, then a third good record.
+    auto withBadName = [&](int length) {
+        return first + W(2) + S("2") + S("*") + S("") + W(80) + W(length) + std::string(1200, 'x') + first;
+    };
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool damaged = true;
+    };
+    for (const Case& c : {Case{"length 0", withBadName(0)}, Case{"negative length", withBadName(-3)},
+                          Case{"length 1001", withBadName(1001)},
+                          Case{"cut inside a string", first + first.substr(0, 20)},
+                          Case{"cut before the code", first + first.substr(0, first.size() - 1)},
+                          Case{"one stray byte is no record", first + "\x04", false}}) {
+        SCOPED_TRACE(c.name);
+        CServiceList list;
+        ServiceReadResult result = ReadServiceRecords(c.bytes, list);
+        EXPECT_EQ(result.damaged, c.damaged);
+        EXPECT_EQ(result.records, 1);
+        ASSERT_EQ(list.size(), 1u);
+        EXPECT_EQ(list.at(0), FullService());
     }
-}
-
-TEST(MonitorFile, WriterKeepsPagersWithFlagsAndNeverTheScratchRecord)
-{
-    CPagerList list;
-    WithCodes(list, {{3, 1}, {4, 0}, {-7, 6}, {0, 7}, {32000, 0xFFFF}});
-    const std::string expected = std::string("\x01\x00\x03\x00\x01\x00", 6) +
-                                 std::string("\x01\x00\xF9\xFF\x06\x00", 6) +
-                                 std::string("\x01\x00\x00\x7D\xFF\xFF", 6);
-    EXPECT_EQ(WriteMonitorRecords(list), expected);
 }
 
 }  // namespace
