@@ -29,7 +29,8 @@ namespace fs = std::filesystem;
 using test::LockFile;
 using test::S;
 using test::W;
-using Codes = std::vector<int>;
+using test::Codes;
+using test::CodesOf;
 
 // A message box that mends the cause of the failure and answers Retry once; then Cancel.
 class CMendingMessageBox : public IMessageBox {
@@ -44,14 +45,6 @@ public:
     std::function<void()> mend;
     std::vector<test::ShownBox> shown;
 };
-
-template <class List>
-Codes CodesOf(const List& list)
-{
-    Codes codes;
-    for (const auto& r : list.records()) codes.push_back(r->Code);
-    return codes;
-}
 
 // What differs between the two files for the rules they share.
 struct FileKind {

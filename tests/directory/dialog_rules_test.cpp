@@ -14,14 +14,9 @@
 namespace corvane {
 namespace {
 
+using test::Codes;
+using test::CodesOf;
 using test::ServiceAttributes;
-
-std::vector<std::int16_t> Codes(const CPagerList& list)
-{
-    std::vector<std::int16_t> codes;
-    for (const auto& r : list.records()) codes.push_back(r->Code);
-    return codes;
-}
 
 PagerRecord& Add(CPagerList& list, const std::string& name)
 {
@@ -52,7 +47,7 @@ TEST(PagerList, CodesComeFromTheHintUpwardWrapAt32000AndRunOut)
     list.AddBlank().Code = -5;
     list.Remove(*list.FindByCode(-5));
     EXPECT_EQ(list.NextCodeHint(), 2);
-    EXPECT_EQ(Codes(list), (std::vector<std::int16_t>{1, 32000}));
+    EXPECT_EQ(CodesOf(list), (Codes{1, 32000}));
 
     CPagerList full;
     for (int code = 1; code <= 32000; ++code) full.AddBlank().Code = static_cast<std::int16_t>(code);

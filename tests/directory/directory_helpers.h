@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace corvane::test {
 
@@ -29,6 +30,16 @@ inline int LockFile(const std::string& path, int how)
     EXPECT_GE(fd, 0) << path;
     EXPECT_EQ(::flock(fd, how | LOCK_NB), 0) << path;
     return fd;
+}
+
+using Codes = std::vector<int>;
+
+// The codes of a pager or service list, in list order.
+inline Codes CodesOf(const auto& list)
+{
+    Codes codes;
+    for (const auto& r : list.records()) codes.push_back(r->Code);
+    return codes;
 }
 
 // The attributes a pager takes from its paging service (both records name them alike).

@@ -13,15 +13,10 @@
 namespace corvane {
 namespace {
 
+using test::Codes;
+using test::CodesOf;
 using test::S;
 using test::W;
-
-std::vector<std::int16_t> Codes(const CPagerList& list)
-{
-    std::vector<std::int16_t> codes;
-    for (const auto& r : list.records()) codes.push_back(r->Code);
-    return codes;
-}
 
 // The tail every layout shares, and the record it loads as with the name "Bob".
 std::string Tail(int code = 7)
@@ -193,7 +188,7 @@ TEST(PagerFile, DamageDropsTheRecordAndEverythingAfterIt)
         PagerReadResult result = ReadPagerRecords(good + c.damaged + (c.atEnd ? "" : after), list);
         EXPECT_TRUE(result.damaged);
         EXPECT_EQ(result.records, 1u);
-        EXPECT_EQ(Codes(list), std::vector<std::int16_t>{1});
+        EXPECT_EQ(CodesOf(list), Codes{1});
         EXPECT_EQ(list.at(0).UserName, "Bob");
     }
 }
@@ -228,7 +223,7 @@ TEST(PagerFile, LongestStringsAreKeptAndLongerOnesCutSoTheFileStaysReadable)
     big.AddBlank().Code = 2;
     CPagerList back;
     ReadPagerRecords(WritePagerRecords(big), back);
-    EXPECT_EQ(Codes(back), (std::vector<std::int16_t>{1, 2}));
+    EXPECT_EQ(CodesOf(back), (Codes{1, 2}));
     EXPECT_EQ(back.at(0).CustomMessage, std::string(999, 'm'));
 }
 
