@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <memory>
 #include <string>
@@ -16,59 +17,88 @@
 
 namespace corvane::test {
 
+using sim::DialOutcome;
+using sim::TapReply;
+using Pages = std::vector<sim::AcceptedPage>;
+using Texts = std::vector<std::string>;
+
+const std::string kDial = "ATDT5551212\r";
+const std::string kLogon = "\x1bPG1PW\r";
+const std::string kLogoff = "\x04\r";
+
+inline std::string Block(const std::string& id, const std::string& message)
+{
+    return CModemPageCall::BuildBlock(id, message);
+}
+
+struct CallOptions {
+    std::string init = kDefaultInit;
+    std::string phone = "555-1212";
+    int attempts = 5;
+    int postDialDelay = 8;
+    int dialMethod = 0;
+    int speaker = 1;
+};
+
 class ModemCallTest : public ::testing::Test {
 protected:
-    struct CallOptions {
-        std::string init = kDefaultInit;
-        std::string phone = "555-1212";
-        int attempts = 5;
-        int connectionWait = 60;
-        int postDialDelay = 8;
-        std::string password = "PW";
-        int dialMethod = 0;
-        int speaker = 1;
-    };
 
-    // Creates the central from `script`; call once the script is set.
+    // A new central from `script` (and a fresh record of the status line).
     void StartCentral()
     {
         central = std::make_unique<sim::CPagingCentral>(script);
         port = std::make_unique<sim::CSimPort>(*central, clock);
         pump.ready = [this] { return port->ReadyFor(pump.lastFd); };
+        view.statusLine.clear();
     }
 
-    std::unique_ptr<CModemPageCall> MakeCall(const CallOptions& o)
+    CModemPageCall& MakeCall(const CallOptions& o = {})
     {
         if (!port) StartCentral();
         sim::CSimPort* line = port.get();
-        auto call = std::make_unique<CModemPageCall>(ModemCallDeps {settings, &view, pump, clock, boxes}, o.init,
-                                                     o.phone, [line] { return line; }, o.attempts, o.connectionWait,
-                                                     o.postDialDelay, o.password);
+        call = std::make_unique<CModemPageCall>(ModemCallDeps {settings, &view, pump, clock, boxes}, o.init, o.phone,
+                                                [line] { return line; }, o.attempts, 60, o.postDialDelay, "PW");
         call->SetDialMethod(o.dialMethod);
         call->SetSpeaker(o.speaker);
-        return call;
+        return *call;
     }
-    std::unique_ptr<CModemPageCall> MakeCall() { return MakeCall(CallOptions {}); }
 
-    PagerRecord& Pager(const std::string& name, const std::string& id)
+    // One call with a counted page per message, to pagers "1", "2", ...
+    int Send(const Texts& messages = {"x"}, const CallOptions& o = {})
+    {
+        MakeCall(o);
+        for (const std::string& message : messages)
+            call->AddPage(true, Pager(std::to_string(pagers.size() + 1)), message, message);
+        return call->SendAlphaPages();
+    }
+
+    PagerRecord& Pager(const std::string& id)
     {
         PagerRecord& pager = pagers.emplace_back();
-        pager.UserName = name;
+        pager.UserName = "P" + id;
         pager.PagerID = id;
-        pager.PagerType = "1";
         pager.DeliveryStatus = 77;  // adding a page must reset it
         return pager;
     }
 
-    // The statuses of the pagers in the order they were made.
     std::vector<int> Statuses() const
     {
         std::vector<int> statuses;
         for (const auto& pager : pagers) statuses.push_back(pager.DeliveryStatus);
         return statuses;
     }
-
+    Texts Writes() const
+    {
+        Texts writes;
+        for (const auto& w : port->writes) writes.push_back(w.bytes);
+        return writes;
+    }
     std::uint64_t Time(const std::string& bytes, int nth = 1) const { return port->WriteTime(bytes, nth); }
+    int Count(const std::string& bytes) const { return port->CountWrites(bytes); }
+    int Shown(const std::string& status) const
+    {
+        return static_cast<int>(std::count(view.statusLine.begin(), view.statusLine.end(), status));
+    }
 
     CFakeClock clock;
     CFakePump pump {clock};
@@ -78,12 +108,8 @@ protected:
     sim::SimScript script;
     std::unique_ptr<sim::CPagingCentral> central;
     std::unique_ptr<sim::CSimPort> port;
+    std::unique_ptr<CModemPageCall> call;
     std::deque<PagerRecord> pagers;
 };
-
-inline std::string Block(const std::string& id, const std::string& message)
-{
-    return CModemPageCall::BuildBlock(id, message);
-}
 
 }  // namespace corvane::test

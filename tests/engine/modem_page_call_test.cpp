@@ -1,5 +1,5 @@
-// The TAP call against the in-process paging central under the fake clock: what goes
-// on the wire, when, and what the call makes of every answer.
+// The TAP call against the in-process paging central under the fake clock: what goes on the
+// wire and when, what the call makes of every answer, and its message boxes.
 
 #include "tests/engine/modem_page_call_fixture.h"
 
@@ -8,138 +8,73 @@
 namespace corvane::test {
 namespace {
 
-using sim::DialOutcome;
-using sim::TapReply;
+using Edit = void (*)(sim::SimScript&);
 
-const std::string kDial = "ATDT5551212\r";
-const std::string kLogon = "\x1bPG1PW\r";
-const std::string kLogoff = "\x04\r";
-
-std::vector<std::string> Writes(const sim::CSimPort& port)
+TEST(TapBlock, TheChecksumKeepsTwelveBitsInThreeCharactersAsTheTerminalComputesIt)
 {
-    std::vector<std::string> writes;
-    for (const auto& w : port.writes) writes.push_back(w.bytes);
-    return writes;
-}
-
-TEST(TapBlock, ChecksumOf123AbcIs17BSentAs17Semicolon)
-{
-    const std::string block = CModemPageCall::BuildBlock("123", "ABC");
-    EXPECT_EQ(block, std::string("\x02" "123\r" "ABC\r" "\x03" "17;\r"));
-    EXPECT_EQ(CModemPageCall::Checksum(std::string("\x02" "123\r" "ABC\r" "\x03")), "17;");
-}
-
-TEST(TapBlock, ChecksumKeepsTwelveBitsAndAgreesWithTheTerminal)
-{
-    // 300 bytes of 'z' sum far above 0xFFF; the terminal computes its own sum.
-    for (const std::string& message : {std::string(300, 'z'), std::string("~~~ ???"), std::string(), std::string(1, '\x7f')}) {
-        std::string through = std::string(1, kStx) + "5551234\r" + message + "\r" + kEtx;
+    // STX 1 2 3 CR A B C CR ETX sums to 0x17B: the characters '1', '7', ';'.
+    EXPECT_EQ(Block("123", "ABC"), std::string("\x02" "123\r" "ABC\r" "\x03" "17;\r"));
+    for (const std::string& message : {std::string(300, 'z'), std::string("~~~ ???"), std::string(), std::string("\x7f")}) {
+        const std::string through = std::string(1, kStx) + "5551234\r" + message + "\r" + kEtx;
         EXPECT_EQ(CModemPageCall::Checksum(through), sim::CPagingCentral::Checksum(through)) << message;
     }
-    unsigned sum = 0;
-    std::string big = std::string(1, kStx) + "1\r" + std::string(300, 'z') + "\r" + kEtx;
-    for (char c : big) sum += static_cast<unsigned char>(c);
-    ASSERT_GT(sum, 0xFFFu);
-    const std::string chars = CModemPageCall::Checksum(big);
-    EXPECT_EQ(chars[0] - '0', static_cast<int>((sum >> 8) & 0xF));
-    EXPECT_EQ(chars[2] - '0', static_cast<int>(sum & 0xF));
 }
 
-TEST(TapBlock, MessageAndPagerIdAreCleaned)
-{
-    EXPECT_EQ(CModemPageCall::SanitiseMessage("Tab\there\x85!\x7f\x1f"), "Tab here !\x7f ");
-    EXPECT_EQ(CModemPageCall::PagerIdDigits("12-3 4a5"), "12345");
-    EXPECT_EQ(CModemPageCall::PagerIdDigits("abc"), "");
-}
-
-TEST_F(ModemCallTest, TwoPagersInOneCallGoOutByteForByte)
+TEST_F(ModemCallTest, TwoPagersInOneCallGoOutByteForByteWithTheirPauses)
 {
     script.password = "PW";
-    auto call = MakeCall();
-    PagerRecord& ann = Pager("Ann", "123");
-    PagerRecord& bob = Pager("Bob", "4567");
-    call->AddPage(true, ann, "ABC", "ABC logged");
-    call->AddPage(true, bob, "Meeting at 10", "Meeting at 10");
-
+    MakeCall();
+    call->AddPage(true, Pager("123"), "ABC", "ABC");
+    call->AddPage(true, Pager("4567"), "Meeting at 10", "Meeting at 10");
     EXPECT_EQ(call->SendAlphaPages(), kCallOk);
 
-    EXPECT_EQ(Writes(*port), (std::vector<std::string> {kDial, kLogon, Block("123", "ABC"),
-                                                          Block("4567", "Meeting at 10"), kLogoff, "+++", "ATH\r"}));
-    EXPECT_EQ(central->Pages(), (std::vector<sim::AcceptedPage> {{"123", "ABC"}, {"4567", "Meeting at 10"}}));
+    const std::string first = Block("123", "ABC"), second = Block("4567", "Meeting at 10");
+    EXPECT_EQ(Writes(), (Texts {kDial, kLogon, first, second, kLogoff, "+++", "ATH\r"}));
+    EXPECT_EQ(central->Pages(), (Pages {{"123", "ABC"}, {"4567", "Meeting at 10"}}));
     EXPECT_TRUE(central->Errors().empty()) << central->Errors().front();
     EXPECT_EQ(Statuses(), (std::vector<int> {0, 0}));
-    EXPECT_EQ(view.statusLine, (std::vector<std::string> {"Dialing 5551212", "Connected", "Awaiting logon prompt",
-                                                          "Logging in", "Sending page(s)", "Logging off",
-                                                          "Hanging up", "Ready"}));
-    EXPECT_EQ(call->CountedPages(), 2);
-    ASSERT_EQ(call->Counted().size(), 2u);
-    EXPECT_EQ(call->Counted()[0].logText, "ABC logged");
-    EXPECT_FALSE(central->Online());  // hung up
+    EXPECT_EQ(view.statusLine, (Texts {"Dialing 5551212", "Connected", "Awaiting logon prompt", "Logging in",
+                                       "Sending page(s)", "Logging off", "Hanging up", "Ready"}));
+    // CONNECT after 3 s, 2 s settling, "ID=" at 6 s, 2 s more before the logon; its ACK
+    // 300 ms later, the go-ahead 500 ms after that, and 2 s before the first block.
+    EXPECT_EQ(Time(kLogon) - Time(kDial), 8000u);
+    EXPECT_EQ(Time(first) - Time(kLogon), 2800u);
+    EXPECT_EQ(Time(second) - Time(first), 300u);
+    EXPECT_EQ(Time(kLogoff) - Time(second), 300u);
+    EXPECT_EQ(Time("+++") - Time(kLogoff), 1300u);  // a second after the logoff's reply
+    EXPECT_EQ(Time("ATH\r") - Time("+++"), 1000u);
+    EXPECT_EQ(port->breaksCleared, 1);
+    EXPECT_GE(port->receivePurges, 4);
+    EXPECT_FALSE(central->Online());
     EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(ModemCallTest, TheDialogueKeepsItsPausesAndWaits)
+TEST_F(ModemCallTest, PagesGoInOrderCleanedAndOnlyCountedOnesAreLogged)
 {
-    auto call = MakeCall();
-    call->AddPage(true, Pager("Ann", "1"), "Hi", "Hi");
-    ASSERT_EQ(call->SendAlphaPages(), kCallOk);
-
-    const std::uint64_t dial = Time(kDial);
-    // CONNECT after 3 s, 2 s settling, "ID=" at 6 s, 2 s more before the logon.
-    EXPECT_EQ(Time(kLogon) - dial, 8000u);
-    // ACK 300 ms later, the go-ahead 500 ms after that, then 2 s before the first block.
-    EXPECT_EQ(Time(Block("1", "Hi")) - Time(kLogon), 2800u);
-    EXPECT_EQ(Time(kLogoff) - Time(Block("1", "Hi")), 300u);
-    // The escape comes a second after the logoff reply.
-    EXPECT_EQ(Time("+++") - Time(kLogoff), 1300u);
-    EXPECT_EQ(Time("ATH\r") - Time("+++"), 1000u);
-}
-
-TEST_F(ModemCallTest, PagesAddedFirstGoFirstAndOnlyCountedOnesAreLogged)
-{
-    auto call = MakeCall();
-    PagerRecord& ann = Pager("Ann", "1");
+    MakeCall();
+    PagerRecord& ann = Pager("12-3 a4");
     call->AddPage(false, ann, "second...", "");
-    call->AddPage(true, ann, "third", "whole text");
+    call->AddPage(true, ann, "Tab\there\x85!\x7f\x1f", "whole text");
     call->AddPageFirst(false, ann, "first...", "");
     EXPECT_EQ(ann.DeliveryStatus, 0);
     EXPECT_EQ(call->CountedPages(), 1);
     ASSERT_EQ(call->SendAlphaPages(), kCallOk);
-    EXPECT_EQ(central->Pages(), (std::vector<sim::AcceptedPage> {{"1", "first..."}, {"1", "second..."}, {"1", "third"}}));
+    // Only the PagerID's digits go, and a byte outside printable 7-bit text becomes a space.
+    EXPECT_EQ(central->Pages(), (Pages {{"1234", "first..."}, {"1234", "second..."}, {"1234", "Tab here !\x7f "}}));
+    EXPECT_TRUE(central->Errors().empty());
     ASSERT_EQ(call->Counted().size(), 1u);
     EXPECT_EQ(call->Counted()[0].entry, &ann);
     EXPECT_EQ(call->Counted()[0].logText, "whole text");
 }
 
-TEST_F(ModemCallTest, WhatTheTerminalReceivesIsCleaned)
-{
-    auto call = MakeCall();
-    call->AddPage(true, Pager("Ann", "12-3 a4"), "Tab\there\x85", "");
-    ASSERT_EQ(call->SendAlphaPages(), kCallOk);
-    EXPECT_EQ(central->Pages(), (std::vector<sim::AcceptedPage> {{"1234", "Tab here "}}));
-    EXPECT_TRUE(central->Errors().empty());
-}
-
-TEST_F(ModemCallTest, TheChecksum17BReachesTheTerminal)
-{
-    auto call = MakeCall();
-    call->AddPage(true, Pager("Ann", "123"), "ABC", "");
-    ASSERT_EQ(call->SendAlphaPages(), kCallOk);
-    EXPECT_NE(port->AllWritten().find(std::string("\x03" "17;\r")), std::string::npos);
-    EXPECT_EQ(central->Pages().size(), 1u);
-}
-
-struct DialCase {
-    std::string prefix;
-    std::string phone;
-    int method;
-    int speaker;
-    std::string line;
-};
-
 TEST_F(ModemCallTest, DialCommandFromPrefixNumberMethodAndSpeaker)
 {
-    const DialCase cases[] = {
+    struct Case {
+        std::string prefix, phone;
+        int method, speaker;
+        std::string line;
+    };
+    const Case cases[] = {
         {"", "555-1212", 0, 1, "ATDT5551212\r"},
         {"9,", "555-1212", 0, 1, "ATDT9,5551212\r"},
         {"", "1-800-555-1212", 1, 0, "ATM2DP18005551212\r"},
@@ -148,20 +83,12 @@ TEST_F(ModemCallTest, DialCommandFromPrefixNumberMethodAndSpeaker)
         // No number translation here: a canonical number is dialled as entered.
         {"9,", "+1 (212) 555-1212", 0, 1, "ATDT9,+1 (212) 5551212\r"},
     };
-    for (const DialCase& c : cases) {
+    script.laterDials = DialOutcome::Busy;
+    for (const Case& c : cases) {
         settings.Write(key::DialPrefix, c.prefix);
-        script = {};
-        script.laterDials = DialOutcome::Busy;
         StartCentral();
-        CallOptions options;
-        options.phone = c.phone;
-        options.attempts = 0;
-        options.dialMethod = c.method;
-        options.speaker = c.speaker;
-        auto call = MakeCall(options);
-        EXPECT_EQ(call->SendAlphaPages(), kCallBusy);
-        ASSERT_FALSE(port->writes.empty());
-        EXPECT_EQ(port->writes.front().bytes, c.line) << c.phone;
+        EXPECT_EQ(Send({}, {.phone = c.phone, .attempts = 0, .dialMethod = c.method, .speaker = c.speaker}), kCallBusy);
+        EXPECT_EQ(Writes().at(0), c.line) << c.phone;
         EXPECT_TRUE(central->Errors().empty()) << c.phone;
     }
 }
@@ -170,275 +97,220 @@ TEST_F(ModemCallTest, DirectLineWritesNoModemCommand)
 {
     script.direct = true;
     StartCentral();
-    CallOptions options;
-    options.init = "DIRECT";
-    auto call = MakeCall(options);
+    EXPECT_EQ(Send({"Direct"}, {.init = "DIRECT"}), kCallOk);
     EXPECT_TRUE(call->IsDirect());
-    call->AddPage(true, Pager("Ann", "42"), "Direct", "");
-    EXPECT_EQ(call->SendAlphaPages(), kCallOk);
-    EXPECT_EQ(Writes(*port), (std::vector<std::string> {kLogon, Block("42", "Direct"), kLogoff}));
+    EXPECT_EQ(Writes(), (Texts {kLogon, Block("1", "Direct"), kLogoff}));
     EXPECT_EQ(view.statusLine.front(), "Connected");
     EXPECT_EQ(central->Pages().size(), 1u);
-    EXPECT_TRUE(central->Errors().empty());
 }
 
-TEST_F(ModemCallTest, DialAttemptsZeroDialsOnce)
+TEST_F(ModemCallTest, DialResultsAndRedials)
 {
-    script.laterDials = DialOutcome::Busy;
-    CallOptions options;
-    options.attempts = 0;
-    auto call = MakeCall(options);
-    EXPECT_EQ(call->SendAlphaPages(), kCallBusy);
-    EXPECT_EQ(central->Dials(), 1);
-    EXPECT_EQ(port->CountWrites("+++"), 0);  // no hang-up after a failed dial
-    EXPECT_EQ(view.statusLine.back(), "Ready");
+    struct Case {
+        std::vector<DialOutcome> first;
+        DialOutcome later;
+        int attempts, result, dials;
+        const char* retryText;  // once per re-dial
+    };
+    const Case cases[] = {
+        {{}, DialOutcome::Busy, 0, kCallBusy, 1, ""},
+        {{}, DialOutcome::Busy, 1, kCallBusy, 2, "Busy, waiting 10 seconds for retry"},
+        {{}, DialOutcome::NoDialtone, 1, kCallNoDialtone, 2, "No carrier, waiting 10 seconds for retry"},
+        {{}, DialOutcome::NoDialTone, 1, kCallNoDialtone, 2, "No carrier, waiting 10 seconds for retry"},
+        {{}, DialOutcome::NoAnswer, 1, kCallNoAnswer, 2, "No carrier, waiting 10 seconds for retry"},
+        {{}, DialOutcome::Flood, 0, kCallNoAnswer, 1, ""},
+        {{DialOutcome::Busy, DialOutcome::Busy}, DialOutcome::Connect, 5, kCallOk, 3, "Busy, waiting 10 seconds for retry"},
+    };
+    for (const Case& c : cases) {
+        script.dials = c.first;
+        script.laterDials = c.later;
+        StartCentral();
+        EXPECT_EQ(Send({"x"}, {.attempts = c.attempts}), c.result) << c.dials;
+        EXPECT_EQ(central->Dials(), c.dials);
+        EXPECT_EQ(Shown(c.retryText), c.dials - 1) << c.dials;
+        EXPECT_EQ(Count("+++"), c.result == kCallOk ? 1 : 0) << "no hang-up after a failed dial";
+        EXPECT_EQ(view.statusLine.back(), "Ready");
+    }
 }
 
 TEST_F(ModemCallTest, AlwaysBusyLineIsDialledSixTimesTenSecondsApart)
 {
     script.laterDials = DialOutcome::Busy;
-    auto call = MakeCall();  // DialAttempts 5
-    call->AddPage(true, Pager("Ann", "1"), "x", "");
-    EXPECT_EQ(call->SendAlphaPages(), kCallBusy);
-
-    EXPECT_EQ(port->CountWrites(kDial), 6);
-    EXPECT_EQ(port->CountWrites("\r"), 5);
+    EXPECT_EQ(Send(), kCallBusy);  // DialAttempts 5
+    EXPECT_EQ(Count(kDial), 6);
+    EXPECT_EQ(Count("\r"), 5);
     for (int k = 1; k <= 5; ++k) {
         EXPECT_EQ(Time("\r", k) - Time(kDial, k), 3000u) << k;       // the lone CR when BUSY comes
         EXPECT_EQ(Time(kDial, k + 1) - Time("\r", k), 10000u) << k;  // the pause before the re-dial
     }
-    EXPECT_EQ(std::count(view.statusLine.begin(), view.statusLine.end(), "Busy, waiting 10 seconds for retry"), 5);
-    EXPECT_EQ(std::count(view.statusLine.begin(), view.statusLine.end(), "Dialing 5551212"), 6);
-    EXPECT_EQ(port->CountWrites("+++"), 0);
+    EXPECT_EQ(Shown("Busy, waiting 10 seconds for retry"), 5);
+    EXPECT_EQ(Shown("Dialing 5551212"), 6);
     EXPECT_EQ(Statuses(), (std::vector<int> {0}));
 }
 
-TEST_F(ModemCallTest, BusyTwiceThenConnects)
-{
-    script.dials = {DialOutcome::Busy, DialOutcome::Busy};
-    auto call = MakeCall();
-    call->AddPage(true, Pager("Ann", "1"), "third time lucky", "");
-    EXPECT_EQ(call->SendAlphaPages(), kCallOk);
-    EXPECT_EQ(central->Dials(), 3);
-    EXPECT_EQ(central->Pages().size(), 1u);
-}
-
-TEST_F(ModemCallTest, DialFailuresEndWithTheirCodes)
-{
-    struct Case {
-        DialOutcome outcome;
-        int result;
-        const char* retryText;
-    };
-    const Case cases[] = {
-        {DialOutcome::NoDialtone, kCallNoDialtone, "No carrier, waiting 10 seconds for retry"},
-        {DialOutcome::NoDialTone, kCallNoDialtone, "No carrier, waiting 10 seconds for retry"},
-        {DialOutcome::NoAnswer, kCallNoAnswer, "No carrier, waiting 10 seconds for retry"},
-        {DialOutcome::Busy, kCallBusy, "Busy, waiting 10 seconds for retry"},
-    };
-    for (const Case& c : cases) {
-        script = {};
-        script.laterDials = c.outcome;
-        StartCentral();
-        view.statusLine.clear();
-        CallOptions options;
-        options.attempts = 1;
-        auto call = MakeCall(options);
-        EXPECT_EQ(call->SendAlphaPages(), c.result);
-        EXPECT_EQ(central->Dials(), 2);
-        EXPECT_EQ(std::count(view.statusLine.begin(), view.statusLine.end(), c.retryText), 1) << c.result;
-    }
-}
-
-TEST_F(ModemCallTest, NoAnswerWaitsTheConnectionWait)
-{
-    script.laterDials = DialOutcome::NoAnswer;
-    CallOptions options;
-    options.attempts = 0;
-    options.connectionWait = 45;
-    auto call = MakeCall(options);
-    const std::uint64_t start = clock.TickMs();
-    EXPECT_EQ(call->SendAlphaPages(), kCallNoAnswer);
-    EXPECT_EQ(clock.TickMs() - start, 45000u);
-}
-
-TEST_F(ModemCallTest, TerminalThatPromptsOnlyAfterACr)
+TEST_F(ModemCallTest, TerminalThatPromptsOnlyAfterACrGetsOneEveryTwoSecondsAtMostFive)
 {
     script.idPrompt = sim::IdPrompt::AfterCr;
-    auto call = MakeCall();
-    call->AddPage(true, Pager("Ann", "1"), "x", "");
-    EXPECT_EQ(call->SendAlphaPages(), kCallOk);
+    EXPECT_EQ(Send(), kCallOk);
     // The first 2-second wait passes silently; then one CR brings the prompt.
-    EXPECT_EQ(port->CountWrites("\r"), 1);
+    EXPECT_EQ(Count("\r"), 1);
     EXPECT_EQ(Time("\r") - Time(kDial), 3000u + 2000u + 2000u);
-}
 
-TEST_F(ModemCallTest, TerminalThatNeverPromptsGetsFiveCrsThenCode7)
-{
     script.idPrompt = sim::IdPrompt::Never;
-    auto call = MakeCall();
-    call->AddPage(true, Pager("Ann", "1"), "x", "");
-    EXPECT_EQ(call->SendAlphaPages(), kCallNoIdPrompt);
-    EXPECT_EQ(port->CountWrites("\r"), 5);
+    StartCentral();
+    EXPECT_EQ(Send(), kCallNoIdPrompt);
+    EXPECT_EQ(Count("\r"), 5);
     for (int k = 1; k < 5; ++k) EXPECT_EQ(Time("\r", k + 1) - Time("\r", k), 2000u);
-    EXPECT_EQ(port->CountWrites("+++"), 1);
-    EXPECT_EQ(port->CountWrites("ATH\r"), 1);
+    EXPECT_EQ(Count("ATH\r"), 1);
     EXPECT_EQ(central->Logons(), 0);
 }
 
-TEST_F(ModemCallTest, RetransmitAlsoEndsThePromptPhase)
+TEST_F(ModemCallTest, AnswersThatStillDeliver)
 {
-    script.idText = "please retransmit";
-    auto call = MakeCall();
-    call->AddPage(true, Pager("Ann", "1"), "x", "");
-    EXPECT_EQ(call->SendAlphaPages(), kCallOk);
+    const std::pair<Edit, int> cases[] = {  // the edit and the logons it takes
+        {[](sim::SimScript& s) { s.connectText = "\x01garbage\x7f CONNECT 9600/V42\r\n"; }, 1},
+        {[](sim::SimScript& s) { s.idText = "\r\nWelcome to Paging\r\nID="; }, 1},
+        {[](sim::SimScript& s) { s.idText = "please retransmit"; }, 1},
+        {[](sim::SimScript& s) { s.logonReplies.assign(5, TapReply::Nak); }, 6},
+        {[](sim::SimScript& s) { s.blockReplies = {{1, TapReply::Rs}}; }, 1},
+    };
+    for (const auto& [edit, logons] : cases) {
+        script = {};
+        edit(script);
+        StartCentral();
+        EXPECT_EQ(Send(), kCallOk) << logons;
+        EXPECT_EQ(central->Logons(), logons);
+        EXPECT_EQ(central->Pages().size(), 1u);
+        EXPECT_EQ(pagers.back().DeliveryStatus, 0);
+    }
 }
 
-TEST_F(ModemCallTest, LogonIsRepeatedOnNakAndRefusedAfterSix)
+TEST_F(ModemCallTest, AnswersThatEndTheCallBeforeAnyBlock)
 {
-    script.logonReplies.assign(5, TapReply::Nak);
-    auto call = MakeCall();
-    call->AddPage(true, Pager("Ann", "1"), "x", "");
-    EXPECT_EQ(call->SendAlphaPages(), kCallOk);
-    EXPECT_EQ(central->Logons(), 6);
-
-    script = {};
-    script.logonReplies.assign(6, TapReply::Nak);
-    StartCentral();
-    auto refused = MakeCall();
-    refused->AddPage(true, Pager("Bob", "2"), "x", "");
-    EXPECT_EQ(refused->SendAlphaPages(), kCallLogonRefused);
-    EXPECT_EQ(central->Logons(), 6);
-    EXPECT_EQ(central->Blocks(), 0);
-    EXPECT_EQ(port->CountWrites("ATH\r"), 1);
+    struct Case {
+        const char* what;
+        Edit edit;
+        int result, logons;
+    };
+    const Case cases[] = {
+        {"half CONNECT", [](sim::SimScript& s) { s.connectText = "CONNEC"; }, kCallNoAnswer, 0},
+        {"half prompt", [](sim::SimScript& s) { s.idText = "ID"; }, kCallNoIdPrompt, 0},
+        {"six NAKs to the logon", [](sim::SimScript& s) { s.logonReplies.assign(6, TapReply::Nak); }, kCallLogonRefused, 6},
+        {"ESC EOT to the logon", [](sim::SimScript& s) { s.logonReplies = {TapReply::EscEot}; }, kCallLogonRefused, 1},
+        {"half go-ahead", [](sim::SimScript& s) { s.goAheadText = "\x1b["; }, kCallNoGoAhead, 1},
+        {"go-ahead with the bytes apart", [](sim::SimScript& s) { s.goAheadText = "\x1b p"; }, kCallNoGoAhead, 1},
+    };
+    for (const Case& c : cases) {
+        script = {};
+        c.edit(script);
+        StartCentral();
+        EXPECT_EQ(Send({"x"}, {.attempts = 0}), c.result) << c.what;
+        EXPECT_EQ(central->Logons(), c.logons) << c.what;
+        EXPECT_EQ(central->Blocks(), 0) << c.what;
+        EXPECT_EQ(view.statusLine.back(), "Ready") << c.what;
+    }
 }
 
-TEST_F(ModemCallTest, LogonAnsweredWithEscEotIsRefusedAtOnce)
+TEST_F(ModemCallTest, SilentTerminalsAreWaitedForTheirFullTime)
 {
-    script.logonReplies = {TapReply::EscEot};
-    auto call = MakeCall();
-    call->AddPage(true, Pager("Ann", "1"), "x", "");
-    EXPECT_EQ(call->SendAlphaPages(), kCallLogonRefused);
-    EXPECT_EQ(central->Logons(), 1);
-}
-
-TEST_F(ModemCallTest, SilentLogonStillWaitsForTheGoAhead)
-{
-    script.logonReplies = {TapReply::None};
-    script.goAheadDelayMs = 12000;
-    auto call = MakeCall();
-    call->AddPage(true, Pager("Ann", "1"), "x", "");
-    EXPECT_EQ(call->SendAlphaPages(), kCallOk);
-    EXPECT_EQ(central->Logons(), 1);
-    EXPECT_EQ(Time(Block("1", "x")) - Time(kLogon), 300u + 12000u + 2000u);
-}
-
-TEST_F(ModemCallTest, NoGoAheadIsCode12AfterThirtySeconds)
-{
-    script.goAhead = false;
-    auto call = MakeCall();
-    call->AddPage(true, Pager("Ann", "1"), "x", "");
-    EXPECT_EQ(call->SendAlphaPages(), kCallNoGoAhead);
-    EXPECT_EQ(Time("+++") - Time(kLogon), 300u + 30000u + 1000u);
-    EXPECT_EQ(central->Blocks(), 0);
+    struct Case {
+        const char* what;
+        Edit edit;
+        int result;
+        std::string from, to;
+        int toNth;
+        std::uint64_t ms;
+    };
+    const Case cases[] = {
+        {"no reply to the logon still waits for the go-ahead",
+         [](sim::SimScript& s) {
+             s.logonReplies = {TapReply::None};
+             s.goAheadDelayMs = 12000;
+         }, kCallOk, kLogon,
+         Block("1", "x"), 1, 300 + 12000 + 2000},
+        {"no go-ahead is code 12 after 30 s", [](sim::SimScript& s) { s.goAhead = false; }, kCallNoGoAhead, kLogon,
+         "+++", 1, 300 + 30000 + 1000},
+        {"an unanswered block counts as NAK after 30 s",
+         [](sim::SimScript& s) { s.blockReplies = {{1, TapReply::None}, {2, TapReply::None}, {3, TapReply::None}}; },
+         kCallNotAcknowledged, Block("1", "x"), Block("1", "x"), 2, 30000},
+    };
+    for (const Case& c : cases) {
+        script = {};
+        c.edit(script);
+        StartCentral();
+        pagers.clear();
+        EXPECT_EQ(Send(), c.result) << c.what;
+        EXPECT_EQ(Time(c.to, c.toNth) - Time(c.from), c.ms) << c.what;
+    }
 }
 
 TEST_F(ModemCallTest, NakedMiddlePageStopsTheRest)
 {
     script.blockReplies = {{2, TapReply::Nak}, {3, TapReply::Nak}, {4, TapReply::Nak}};
-    auto call = MakeCall();
-    call->AddPage(true, Pager("Ann", "1"), "one", "");
-    call->AddPage(true, Pager("Bob", "2"), "two", "");
-    call->AddPage(true, Pager("Cid", "3"), "three", "");
-    EXPECT_EQ(call->SendAlphaPages(), kCallNotAcknowledged);
+    EXPECT_EQ(Send({"one", "two", "three"}), kCallNotAcknowledged);
     EXPECT_EQ(central->Blocks(), 4);  // one, then two three times; three is never sent
-    EXPECT_EQ(port->CountWrites(Block("2", "two")), 3);
-    EXPECT_EQ(port->CountWrites(Block("3", "three")), 0);
+    EXPECT_EQ(Count(Block("2", "two")), 3);
+    EXPECT_EQ(Count(Block("3", "three")), 0);
     EXPECT_EQ(Statuses(), (std::vector<int> {0, 3, 3}));
-    EXPECT_EQ(port->CountWrites(kLogoff), 1);
-    EXPECT_EQ(central->Pages(), (std::vector<sim::AcceptedPage> {{"1", "one"}}));
-}
-
-TEST_F(ModemCallTest, UnansweredBlockCountsAsNak)
-{
-    script.blockReplies = {{1, TapReply::None}, {2, TapReply::None}, {3, TapReply::None}};
-    auto call = MakeCall();
-    call->AddPage(true, Pager("Ann", "1"), "one", "");
-    EXPECT_EQ(call->SendAlphaPages(), kCallNotAcknowledged);
-    EXPECT_EQ(Time(Block("1", "one"), 2) - Time(Block("1", "one"), 1), 30000u);
-    EXPECT_EQ(Statuses(), (std::vector<int> {3}));
+    EXPECT_EQ(Count(kLogoff), 1);
+    EXPECT_EQ(central->Pages(), (Pages {{"1", "one"}}));
 }
 
 TEST_F(ModemCallTest, RejectedPageIsRetriedTwiceAndTheOthersStillGo)
 {
     script.blockReplies = {{1, TapReply::Rs}, {2, TapReply::Rs}, {3, TapReply::Rs}};
-    auto call = MakeCall();
-    call->AddPage(true, Pager("Ann", "1"), "one", "");
-    call->AddPage(true, Pager("Bob", "2"), "two", "");
-    EXPECT_EQ(call->SendAlphaPages(), kCallRejected);
-    EXPECT_EQ(port->CountWrites(Block("1", "one")), 3);
+    EXPECT_EQ(Send({"one", "two"}), kCallRejected);
+    EXPECT_EQ(Count(Block("1", "one")), 3);
     EXPECT_EQ(Statuses(), (std::vector<int> {4, 0}));
-    EXPECT_EQ(central->Pages(), (std::vector<sim::AcceptedPage> {{"2", "two"}}));
-}
-
-TEST_F(ModemCallTest, RejectedOnceThenAccepted)
-{
-    script.blockReplies = {{1, TapReply::Rs}};
-    auto call = MakeCall();
-    call->AddPage(true, Pager("Ann", "1"), "one", "");
-    EXPECT_EQ(call->SendAlphaPages(), kCallOk);
-    EXPECT_EQ(Statuses(), (std::vector<int> {0}));
+    EXPECT_EQ(central->Pages(), (Pages {{"2", "two"}}));
 }
 
 TEST_F(ModemCallTest, RsToTheLogoffIsCode13EvenWhenEveryBlockWasTaken)
 {
     script.logoffReply = TapReply::Rs;
-    auto call = MakeCall();
-    call->AddPage(true, Pager("Ann", "1"), "one", "");
-    call->AddPage(true, Pager("Bob", "2"), "two", "");
-    EXPECT_EQ(call->SendAlphaPages(), kCallRejected);
+    EXPECT_EQ(Send({"one", "two"}), kCallRejected);
     EXPECT_EQ(Statuses(), (std::vector<int> {0, 0}));
-    EXPECT_EQ(port->CountWrites("ATH\r"), 1);
+    EXPECT_EQ(Count("ATH\r"), 1);
 }
 
 TEST_F(ModemCallTest, EscEotToABlockSkipsTheLogoff)
 {
     script.blockReplies = {{1, TapReply::EscEot}};
-    auto call = MakeCall();
-    call->AddPage(true, Pager("Ann", "1"), "one", "");
-    EXPECT_EQ(call->SendAlphaPages(), kCallRejected);
+    EXPECT_EQ(Send({"one"}), kCallRejected);
     EXPECT_EQ(Statuses(), (std::vector<int> {2}));
-    EXPECT_EQ(port->CountWrites(kLogoff), 0);
-    EXPECT_EQ(port->CountWrites("+++"), 1);
+    EXPECT_EQ(Count(kLogoff), 0);
+    EXPECT_EQ(Count("+++"), 1);
 }
 
 TEST_F(ModemCallTest, CarrierDroppedAfterTheLogoffStillHangsUp)
 {
     script.dropCarrierAfterLogoff = true;
-    auto call = MakeCall();
-    call->AddPage(true, Pager("Ann", "1"), "one", "");
-    EXPECT_EQ(call->SendAlphaPages(), kCallOk);
+    EXPECT_EQ(Send({"one"}), kCallOk);
     // The escape goes unanswered in command mode; ATH follows after the 5-second wait.
     EXPECT_EQ(Time("ATH\r") - Time("+++"), 5000u);
     EXPECT_TRUE(central->Errors().empty());
 }
 
-TEST_F(ModemCallTest, CallWithoutPagesLogsOnAndOff)
+TEST_F(ModemCallTest, FloodAfterConnectEndsByTheLogonPromptTimeOut)
 {
-    auto call = MakeCall();
-    EXPECT_EQ(call->SendAlphaPages(), kCallOk);
-    EXPECT_EQ(central->Logons(), 1);
-    EXPECT_EQ(port->CountWrites(kLogoff), 1);
-    EXPECT_EQ(call->CountedPages(), 0);
+    script.floodAfterConnect = true;
+    script.floodBytesPerSecond = 200000;
+    const std::uint64_t start = clock.TickMs();
+    EXPECT_EQ(Send(), kCallNoIdPrompt);
+    // Dial 3 s, settle 2 s, six prompt waits of 2 s, then the hang-up: the 1 s guard, the
+    // modem's OK a second after "+++" found in the flood, the OK to ATH a pump interval on.
+    EXPECT_EQ(clock.TickMs() - start, 3000u + 2000u + 12000u + 1000u + 1000u + kPumpIntervalMs);
+    EXPECT_EQ(central->Logons(), 0);
 }
 
-TEST_F(ModemCallTest, GarbageAroundTheRepliesDoesNotMatter)
+TEST_F(ModemCallTest, DeviceThatDisappearsMidCallEndsTheCallPromptly)
 {
-    script.connectText = "\x01garbage\x7f CONNECT 9600/V42\r\n";
-    script.idText = "\r\nWelcome to Paging\r\nID=";
-    auto call = MakeCall();
-    call->AddPage(true, Pager("Ann", "1"), "one", "");
-    EXPECT_EQ(call->SendAlphaPages(), kCallOk);
+    script.disappearAfterBlock = 2;
+    EXPECT_EQ(Send({"one", "two", "three"}), kCallWriteError);
+    EXPECT_EQ(Statuses(), (std::vector<int> {0, 10, 10}));
+    // No 30-second wait for a line that is gone: a pump interval, then the hang-up's guard.
+    EXPECT_LE(clock.TickMs() - Time(Block("2", "two")), 1000u + 3 * kPumpIntervalMs);
+    EXPECT_EQ(central->Pages().size(), 1u);
 }
 
 // ---- cancel and exit ----
@@ -446,126 +318,156 @@ TEST_F(ModemCallTest, GarbageAroundTheRepliesDoesNotMatter)
 TEST_F(ModemCallTest, CancelDuringABlockMarksItAndTheRestCancelledAndHangsUp)
 {
     script.replyDelayMs = 5000;
-    auto call = MakeCall();
-    call->AddPage(true, Pager("Ann", "1"), "one", "");
-    call->AddPage(true, Pager("Bob", "2"), "two", "");
-    call->AddPage(true, Pager("Cid", "3"), "three", "");
-    const std::string second = Block("2", "two");
-    pump.onWait = [&](int) { return port->CountWrites(second) > 0 ? PumpResult::Cancel : PumpResult::Continue; };
-
-    EXPECT_EQ(call->SendAlphaPages(), kCallCancelled);
+    pump.onWait = [&](int) { return Count(Block("2", "two")) > 0 ? PumpResult::Cancel : PumpResult::Continue; };
+    EXPECT_EQ(Send({"one", "two", "three"}), kCallCancelled);
     EXPECT_EQ(Statuses(), (std::vector<int> {0, 2, 2}));
     EXPECT_TRUE(call->Cancelled());
     EXPECT_FALSE(call->QuitRequested());
-    EXPECT_EQ(port->CountWrites(Block("3", "three")), 0);
-    EXPECT_EQ(port->CountWrites(kLogoff), 0);
-    EXPECT_EQ(port->CountWrites("+++"), 1);
-    EXPECT_EQ(port->CountWrites("ATH\r"), 1);
-    // Once cancelled, the hang-up's waits leave the shell's events alone.
-    EXPECT_GT(pump.waitsWithoutEvents, 20);
+    EXPECT_EQ(Writes(), (Texts {kDial, kLogon, Block("1", "one"), Block("2", "two"), "+++", "ATH\r"}));
+    EXPECT_GT(pump.waitsWithoutEvents, 20);  // the hang-up's waits leave the shell's events alone
     EXPECT_EQ(view.statusLine.back(), "Ready");
 }
 
 TEST_F(ModemCallTest, ExitDuringTheCallIsACancelCarriedOutAfterwards)
 {
-    auto call = MakeCall();
-    call->AddPage(true, Pager("Ann", "1"), "one", "");
-    pump.onWait = [&](int) {
-        return port->CountWrites(kLogon) > 0 ? PumpResult::DeferredQuit : PumpResult::Continue;
-    };
-    EXPECT_EQ(call->SendAlphaPages(), kCallCancelled);
+    pump.onWait = [&](int) { return Count(kLogon) > 0 ? PumpResult::DeferredQuit : PumpResult::Continue; };
+    EXPECT_EQ(Send(), kCallCancelled);
     EXPECT_TRUE(call->QuitRequested());
     EXPECT_EQ(central->Blocks(), 0);
-    EXPECT_EQ(port->CountWrites("ATH\r"), 1);
+    EXPECT_EQ(Count("ATH\r"), 1);
 }
 
-TEST_F(ModemCallTest, CancelWhileDiallingHangsUp)
+TEST_F(ModemCallTest, CancelWhileDiallingHangsUpButNotInTheRedialPause)
 {
-    pump.onWait = [&](int) { return PumpResult::Cancel; };
-    auto call = MakeCall();
-    EXPECT_EQ(call->SendAlphaPages(), kCallCancelled);
-    EXPECT_EQ(port->CountWrites("+++"), 1);
-    EXPECT_EQ(port->CountWrites("ATH\r"), 1);
-}
+    pump.onWait = [](int) { return PumpResult::Cancel; };
+    EXPECT_EQ(Send({}), kCallCancelled);
+    EXPECT_EQ(Writes(), (Texts {kDial, "+++", "ATH\r"}));
 
-TEST_F(ModemCallTest, CancelDuringTheRedialPauseDoesNotHangUp)
-{
     script.laterDials = DialOutcome::Busy;
-    auto call = MakeCall();
-    pump.onWait = [&](int) { return port->CountWrites("\r") > 0 ? PumpResult::Cancel : PumpResult::Continue; };
-    EXPECT_EQ(call->SendAlphaPages(), kCallCancelled);
-    EXPECT_EQ(central->Dials(), 1);
-    EXPECT_EQ(port->CountWrites("+++"), 0);
+    StartCentral();
+    pump.onWait = [&](int) { return Count("\r") > 0 ? PumpResult::Cancel : PumpResult::Continue; };
+    EXPECT_EQ(Send({}), kCallCancelled);
+    EXPECT_EQ(Writes(), (Texts {kDial, "\r"}));
 }
 
 // ---- the port ----
 
 TEST_F(ModemCallTest, PortNotOpenIsCode1)
 {
-    auto call = std::make_unique<CModemPageCall>(ModemCallDeps {settings, &view, pump, clock, boxes}, kDefaultInit,
-                                                 "5551212", [] { return nullptr; }, 5, 60, 8, "");
-    PagerRecord& ann = Pager("Ann", "1");
-    call->AddPage(true, ann, "x", "");
-    EXPECT_EQ(call->SendAlphaPages(), kCallPortNotOpen);
-    EXPECT_EQ(call->SendNumericPage("1", "2", "3"), kCallPortNotOpen);
+    CModemPageCall closed({settings, &view, pump, clock, boxes}, kDefaultInit, "5551212", [] { return nullptr; }, 5,
+                          60, 8, "");
+    closed.AddPage(true, Pager("1"), "x", "");
+    EXPECT_EQ(closed.SendAlphaPages(), kCallPortNotOpen);
+    EXPECT_EQ(closed.SendNumericPage("1", "2", "3"), kCallPortNotOpen);
     EXPECT_EQ(pump.waits, 0);
 }
 
-TEST_F(ModemCallTest, FailedDialWriteIsCode10WithoutHangUp)
+TEST_F(ModemCallTest, AFailedWriteIsCode10AndOnlyAFailedDialSkipsTheHangUp)
 {
+    struct Case {
+        int failFrom;  // dial, logon, first block, second block ...
+        unsigned flags, extra;
+        int result;
+        unsigned writeError;  // the parity flag is never an error
+        int hangUps;
+        std::vector<int> statuses;
+    };
+    const Case cases[] = {
+        {1, kCommTxFull, 0, kCallWriteError, kCommTxFull, 0, {}},
+        {2, kCommIoError | kCommRxParity, 0, kCallWriteError, kCommIoError, 1, {}},
+        {4, kCommTxFull, 0, kCallWriteError, kCommTxFull, 1, {0, 10, 10}},
+        {0, 0, kCommRxParity, kCallOk, 0, 1, {0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        StartCentral();
+        port->failWritesFrom = c.failFrom;
+        port->failFlags = c.flags;
+        port->extraErrors = c.extra;
+        pagers.clear();
+        EXPECT_EQ(Send({"one", "two", "three"}), c.result) << c.failFrom;
+        EXPECT_EQ(call->WriteError(), c.writeError) << c.failFrom;
+        EXPECT_EQ(Count("ATH\r"), c.hangUps) << c.failFrom;
+        if (!c.statuses.empty()) {
+            EXPECT_EQ(Statuses(), c.statuses) << c.failFrom;
+        }
+    }
+}
+
+// ---- message boxes ----
+
+TEST(ModemCallTexts, EverySingleAndGroupText)
+{
+    const std::tuple<int, const char*, const char*> texts[] = {  // the group text when it differs
+        {1, "The COM port for the paging modem is not open.", nullptr},
+        {2, "The page has been canceled.", "The pages have been canceled."},
+        {3, "There is no dialtone on the phone line.  Please check the connection of the phone line to the modem.",
+         nullptr},
+        {4, "The pager phone number is busy.", nullptr},
+        {5, "There is no answer at the paging company.  Please check that you are using the correct phone number.",
+         nullptr},
+        {6, "While sending the page, the modem stopped responding.",
+         "While sending a group of pages, the modem stopped responding."},
+        {7, "No response from central paging.  This may be due to an improper modem initialization string.", nullptr},
+        {8, "Central paging not reporing ready.", nullptr},
+        {9, "Central paging not acknowledging receipt of page.", nullptr},
+        {10, "Error writing to page COM port.", nullptr},
+        {11, "Cannot log into central paging.  This may be due to an improper modem initialization string.", nullptr},
+        {12, "Did not receive go-ahead from central paging.  This may be due to an improper modem initialization "
+             "string.",
+         nullptr},
+        {13,
+         "The paging company would not accept the page.  The pager ID number may be invalid, or you may have set the "
+         "maximum page length too high.",
+         "The paging company would not accept one or more of your pages.  One or more of the pager ID numbers may be "
+         "invalid, or you may have set the maximum page length too high.  Please refer to the ERRORLOG.TXT file for a "
+         "list of which pager(s) caused this error."},
+    };
+    for (const auto& [code, single, group] : texts) {
+        EXPECT_EQ(CModemPageCall::ResultText(code, false), single) << code;
+        EXPECT_EQ(CModemPageCall::ResultText(code, true), group ? group : single) << code;
+    }
+    EXPECT_EQ(CModemPageCall::ResultText(0, false), "");
+    EXPECT_EQ(CModemPageCall::ResultText(14, true), "");
+}
+
+TEST_F(ModemCallTest, ShowErrorNamesOnePagerOrUsesTheGroupTextAndSaysNothingOnSuccess)
+{
+    script.laterDials = DialOutcome::Busy;
+    ASSERT_EQ(Send({"x"}, {.attempts = 0}), kCallBusy);
+    call->ShowError(&pagers.back());
+
+    pump.onWait = [](int) { return PumpResult::Cancel; };
+    ASSERT_EQ(Send({"x", "y"}), kCallCancelled);
+    call->ShowError(nullptr);
+
+    pump.onWait = nullptr;
+    script = {};
     StartCentral();
     port->failWritesFrom = 1;
-    auto call = MakeCall();
-    call->AddPage(true, Pager("Ann", "1"), "x", "");
-    EXPECT_EQ(call->SendAlphaPages(), kCallWriteError);
-    EXPECT_EQ(call->WriteError(), kCommTxFull);
-    EXPECT_EQ(port->writes.size(), 1u);
-}
+    port->failFlags = kCommTxFull | kCommIoError;
+    ASSERT_EQ(Send({"x"}), kCallWriteError);
+    call->ShowError(&pagers.back());
 
-TEST_F(ModemCallTest, FailedLogonWriteHangsUp)
-{
     StartCentral();
-    port->failWritesFrom = 2;
-    port->failFlags = kCommIoError | kCommRxParity;
-    auto call = MakeCall();
-    EXPECT_EQ(call->SendAlphaPages(), kCallWriteError);
-    EXPECT_EQ(call->WriteError(), kCommIoError);  // the parity flag is never an error
-    EXPECT_EQ(port->CountWrites("+++"), 1);
+    ASSERT_EQ(Send(), kCallOk);
+    call->ShowError(nullptr);
+
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"The pager phone number is busy.", "Page to P1"},
+        {"The pages have been canceled.", "Page Error"},
+        {"No Write code 1280", "Page to P4"},
+        {"Error writing to page COM port.", "Page to P4"},
+    };
+    ASSERT_EQ(boxes.shown.size(), expected.size()) << boxes.Texts();
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(boxes.shown[i].text, expected[i].first);
+        EXPECT_EQ(boxes.shown[i].caption, expected[i].second);
+    }
+    EXPECT_EQ(boxes.shown[0].icon, MbIcon::Warning);
 }
 
-TEST_F(ModemCallTest, ParityErrorsAloneAreIgnored)
-{
-    StartCentral();
-    port->extraErrors = kCommRxParity;
-    auto call = MakeCall();
-    call->AddPage(true, Pager("Ann", "1"), "x", "");
-    EXPECT_EQ(call->SendAlphaPages(), kCallOk);
-}
+// ---- built by the transports from the settings and the pager entry ----
 
-TEST_F(ModemCallTest, FailedBlockWriteMarksTheRestAndIsCode10)
-{
-    StartCentral();
-    port->failWritesFrom = 4;  // dial, logon, first block; the second block fails
-    auto call = MakeCall();
-    call->AddPage(true, Pager("Ann", "1"), "one", "");
-    call->AddPage(true, Pager("Bob", "2"), "two", "");
-    call->AddPage(true, Pager("Cid", "3"), "three", "");
-    EXPECT_EQ(call->SendAlphaPages(), kCallWriteError);
-    EXPECT_EQ(Statuses(), (std::vector<int> {0, 10, 10}));
-    EXPECT_EQ(central->Pages().size(), 1u);
-}
-
-TEST_F(ModemCallTest, ClearsBreakAndPurgesBeforeDialling)
-{
-    StartCentral();
-    auto call = MakeCall();
-    call->SendAlphaPages();
-    EXPECT_EQ(port->breaksCleared, 1);
-    EXPECT_GE(port->receivePurges, 4);
-}
-
-// The send run's transports: the page slot's port, and every value from the settings
-// and the pager entry.
 class CSimPagePorts : public IPagePorts {
 public:
     explicit CSimPagePorts(IBytePort* port) : m_port(port) {}
@@ -591,36 +493,32 @@ TEST_F(ModemCallTest, TransportsBuildTheCallFromSettingsAndTheEntry)
     StartCentral();
     CSimPagePorts ports(port.get());
     CTransports transports({settings, ports, &view, pump, clock, boxes});
-    PagerRecord& ann = Pager("Ann", "1");
+    PagerRecord& ann = Pager("1");
     ann.PhoneNumber = "555-1212";
     ann.WaitForConnection = "7";
-    auto call = transports.NewModemCall(ann);
-    ASSERT_NE(call, nullptr);
+    auto made = transports.NewModemCall(ann);
     const std::uint64_t start = clock.TickMs();
-    EXPECT_EQ(call->SendAlphaPages(), kCallNoAnswer);
+    EXPECT_EQ(made->SendAlphaPages(), kCallNoAnswer);
     EXPECT_EQ(clock.TickMs() - start, 7000u);
-    EXPECT_EQ(Writes(*port), (std::vector<std::string> {"ATM0DP9,5551212\r"}));
-    EXPECT_FALSE(call->IsSnpp());
-}
+    EXPECT_EQ(Writes(), (Texts {"ATM0DP9,5551212\r"}));
+    EXPECT_FALSE(made->IsSnpp());
 
-TEST_F(ModemCallTest, TransportsTakeThePasswordAndTheInitialisationString)
-{
     settings.Write(key::PageInitializationString, "DIRECT");
+    script = {};
     script.direct = true;
     script.password = "SECRET";
     StartCentral();
-    CSimPagePorts ports(port.get());
-    CTransports transports({settings, ports, &view, pump, clock, boxes});
-    PagerRecord& ann = Pager("Ann", "1");
+    CSimPagePorts direct(port.get());
+    CTransports directTransports({settings, direct, &view, pump, clock, boxes});
     ann.SystemPassword = "SECRET";
-    auto call = transports.NewModemCall(ann);
-    call->AddPage(true, ann, "x", "x");
-    EXPECT_EQ(call->SendAlphaPages(), kCallOk);
-    EXPECT_EQ(port->writes.front().bytes, "\x1bPG1SECRET\r");
+    made = directTransports.NewModemCall(ann);
+    made->AddPage(true, ann, "x", "x");
+    EXPECT_EQ(made->SendAlphaPages(), kCallOk);
+    EXPECT_EQ(Writes().at(0), "\x1bPG1SECRET\r");
     EXPECT_TRUE(central->Errors().empty());
     // The port is looked up when the call sends: a closed page port is code 1.
-    ports.ClosePagePort();
-    EXPECT_EQ(call->SendAlphaPages(), kCallPortNotOpen);
+    direct.ClosePagePort();
+    EXPECT_EQ(made->SendAlphaPages(), kCallPortNotOpen);
 }
 
 }  // namespace

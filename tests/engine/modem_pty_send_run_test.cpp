@@ -1,8 +1,12 @@
-// From a queued request to the log lines, for real: the send run opens the page port
-// (a pseudo-terminal to the paging central's own process), the transports dial, and the
-// pages land in the central's transcript and in log.txt or errorlog.txt.
+// From a queued request to the log lines, for real and in real time: the send run opens the
+// page port (a pseudo-terminal to the paging central's own process), the transports dial,
+// and the pages land in the central's transcript and in log.txt or errorlog.txt.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "engine/send_run.h"
 #include "engine/transports.h"
@@ -14,8 +18,12 @@
 #include "tests/support/fakes.h"
 #include "tests/support/temp_dir.h"
 
+extern char** environ;
+
 namespace corvane::test {
 namespace {
+
+using Texts = std::vector<std::string>;
 
 // Real milliseconds for the waits, a fixed date for the log lines.
 class CFixedDateClock : public IClock {
@@ -38,27 +46,27 @@ protected:
         dir.Write("errorlog.txt", "");
     }
 
-    bool StartCentral(const std::string& script)
+    // Replies a real central gives within a second, so that a whole call takes seconds.
+    bool StartCentral(const std::string& script, const std::string& device = "")
     {
         const std::string quick = "dial-reply-ms 300\nreply-delay-ms 50\ngo-ahead-delay-ms 100\npassword SECRET\n";
-        if (!central.Start(dir.path(), quick + script)) return false;
-        settings.Write(key::PagePort, central.Line());
+        if (!central.Start(dir.path(), quick + script, device)) return false;
+        if (device.empty()) settings.Write(key::PagePort, central.Line());
         return true;
     }
 
-    PagerRecord& AddPager(const std::string& name, const std::string& id, const std::string& type,
-                          const std::string& phone)
+    void Page(const std::string& name, const std::string& id, const std::string& message, const std::string& type = "1")
     {
         PagerRecord& p = *pagers.NewPager();
         p.UserName = name;
         p.PagerID = id;
         p.PagerType = type;
-        p.PhoneNumber = phone;
+        p.PhoneNumber = type == "0" ? "555-0000" : "555-1212";
         p.SystemPassword = "SECRET";
         p.WaitForConnection = "10";
         p.DelayTime = "0";
         p.PinDelayTime = "0";
-        return p;
+        queue.QueueRequest(kOriginProgram, name, "", "", message);
     }
 
     void Run()
@@ -66,6 +74,7 @@ protected:
         SendRunContext context {queue, pagers, files, slots, transports, view, pump, clock};
         RunQueue(context, kSendInteractive);
         central.Stop();
+        EXPECT_EQ(slots.PagePort(), nullptr);  // the run closes the port
     }
 
     CTempDir dir;
@@ -82,37 +91,35 @@ protected:
     sim::CSimProcess central;
 };
 
-TEST_F(PtySendRunTest, TwoPagersOfOneServiceGoInOneCallAndAreLogged)
+TEST_F(PtySendRunTest, TwoPagersOfOneServiceGoInOneTapCallAndAreLogged)
 {
     ASSERT_TRUE(StartCentral(""));
-    AddPager("Ann", "1001", "1", "555-1212");
-    AddPager("Bob", "1002", "1", "555-1212");
-    queue.QueueRequest(kOriginProgram, "Ann", "", "", "Call the office");
-    queue.QueueRequest(kOriginProgram, "Bob", "", "", "Meeting moved to 3");
+    Page("Ann", "1001", "Call the office");
+    Page("Bob", "1002", "Meeting moved to 3");
     Run();
 
     EXPECT_EQ(dir.Read("log.txt"), "03/07/01 09:05AM Ann: Call the office\n"
                                    "03/07/01 09:05AM Bob: Meeting moved to 3\n");
     EXPECT_EQ(dir.Read("errorlog.txt"), "");
-    EXPECT_EQ(central.Records("PAGE"),
-              (std::vector<std::string> {"1001\tCall the office", "1002\tMeeting moved to 3"}));
-    EXPECT_EQ(central.Records("LOGON").size(), 1u);  // one telephone call
+    EXPECT_EQ(central.Records("PAGE"), (Texts {"1001\tCall the office", "1002\tMeeting moved to 3"}));
+    EXPECT_EQ(central.Records("COMMAND"), (Texts {"ATM1Q0X4E0V1S7=255", "ATDT5551212", "ATH"}));
+    EXPECT_EQ(central.Records("LOGON"), (Texts {"PG1SECRET"}));  // one telephone call
+    EXPECT_EQ(central.Records("HANGUP").size(), 1u);
     EXPECT_TRUE(central.Records("ERROR").empty()) << central.Transcript();
     ASSERT_EQ(boxes.shown.size(), 1u) << boxes.Texts();
     EXPECT_EQ(boxes.shown[0].text, "Your page(s) were delivered successfully.");
-    EXPECT_EQ(slots.PagePort(), nullptr);  // the run closes the port
 }
 
 TEST_F(PtySendRunTest, NumericPageIsDialledAndLogged)
 {
     ASSERT_TRUE(StartCentral("numeric\n"));
-    AddPager("Carl", "77", "0", "555-0000");
-    queue.QueueRequest(kOriginProgram, "Carl", "", "", "555-1234");
+    Page("Carl", "77", "555-1234", "0");
     Run();
 
     EXPECT_EQ(dir.Read("log.txt"), "03/07/01 09:05AM Carl: 555-1234\n");
     EXPECT_EQ(dir.Read("errorlog.txt"), "");
-    EXPECT_EQ(central.Records("NUMERIC"), (std::vector<std::string> {"T5550000775551234"}));
+    EXPECT_EQ(central.Records("NUMERIC"), (Texts {"T5550000775551234"}));
+    EXPECT_EQ(central.Records("COMMAND"), (Texts {"ATM1Q0X4E0V1S7=255", "ATDT5550000775551234", "ATH"}));
     EXPECT_TRUE(central.Records("ERROR").empty()) << central.Transcript();
 }
 
@@ -120,8 +127,7 @@ TEST_F(PtySendRunTest, BusyLineGoesToTheErrorLog)
 {
     ASSERT_TRUE(StartCentral("later-dials busy\n"));
     settings.Write(key::DialAttempts, "0");
-    AddPager("Ann", "1001", "1", "555-1212");
-    queue.QueueRequest(kOriginProgram, "Ann", "", "", "Hello");
+    Page("Ann", "1001", "Hello");
     Run();
 
     EXPECT_EQ(dir.Read("log.txt"), "");
@@ -129,6 +135,50 @@ TEST_F(PtySendRunTest, BusyLineGoesToTheErrorLog)
     ASSERT_EQ(boxes.shown.size(), 1u) << boxes.Texts();
     EXPECT_EQ(boxes.shown[0].text, "The pager phone number is busy.");
     EXPECT_EQ(boxes.shown[0].caption, "Page to Ann");
+}
+
+TEST_F(PtySendRunTest, CentralThatDisappearsMidCallEndsTheCallAndTheRun)
+{
+    ASSERT_TRUE(StartCentral("disappear-after-block 2\n"));
+    Page("Ann", "1", "one");
+    Page("Bob", "2", "two");
+    Page("Cid", "3", "three");
+    const std::uint64_t start = sim::NowMs();
+    Run();
+    // About 6 s to the second block and the 4-second pause after the call: no 30-second
+    // reply time is waited out for a line that is gone.
+    EXPECT_LT(sim::NowMs() - start, 20000u);
+    EXPECT_EQ(central.Records("PAGE"), (Texts {"1\tone"}));
+    const std::string errors = dir.Read("errorlog.txt");
+    EXPECT_NE(errors.find("Error 10 To Bob: two\n"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("Error 10 To Cid: three\n"), std::string::npos) << errors;
+    EXPECT_EQ(dir.Read("log.txt").find("Bob"), std::string::npos);
+}
+
+TEST_F(PtySendRunTest, CentralOnASocatPair)
+{
+    if (::access("/usr/bin/socat", X_OK) != 0) GTEST_SKIP() << "socat is not installed";
+    const std::string ours = dir.File("ttyA"), theirs = dir.File("ttyB");
+    std::vector<std::string> args = {"socat", "pty,raw,echo=0,link=" + ours, "pty,raw,echo=0,link=" + theirs};
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t socat = -1;
+    ASSERT_EQ(posix_spawn(&socat, "/usr/bin/socat", nullptr, nullptr, argv.data(), environ), 0);
+    for (int i = 0; i < 500 && (::access(ours.c_str(), F_OK) != 0 || ::access(theirs.c_str(), F_OK) != 0); ++i)
+        ::usleep(10000);
+
+    const bool started = StartCentral("", theirs);
+    if (started) {
+        settings.Write(key::PagePort, ours);
+        Page("Ann", "1001", "via socat");
+        Run();
+    }
+    ::kill(socat, SIGTERM);
+    ::waitpid(socat, nullptr, 0);
+    ASSERT_TRUE(started);
+    EXPECT_EQ(dir.Read("log.txt"), "03/07/01 09:05AM Ann: via socat\n");
+    EXPECT_EQ(central.Records("PAGE"), (Texts {"1001\tvia socat"}));
 }
 
 }  // namespace

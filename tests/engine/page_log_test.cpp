@@ -21,20 +21,17 @@ protected:
     CTempDir dir;
     CMemorySettings settings;
     CFakeClock clock;
-    CPageLog log{settings, clock, dir.path()};
+    CPageLog log {settings, clock, dir.path()};
     PagerRecord sales;
 };
 
-TEST_F(PageLogTest, ALogFileThatIsMissingIsNotCreated)
+TEST_F(PageLogTest, LinesAreAppendedInTheirExactFormatButAMissingFileIsNotCreated)
 {
     log.LogPage(sales, "Call home");
     log.LogError(sales, 13, "Call home");
     EXPECT_FALSE(std::ifstream(dir.File("log.txt")).good());
     EXPECT_FALSE(std::ifstream(dir.File("errorlog.txt")).good());
-}
 
-TEST_F(PageLogTest, LinesAreAppendedInTheirExactFormat)
-{
     dir.Write("log.txt", "old line\n");
     dir.Write("errorlog.txt", "");
     log.LogPage(sales, "Call home");
@@ -62,11 +59,9 @@ TEST_F(PageLogTest, TheTimestampUsesTheTwelveHourClock)
 TEST_F(PageLogTest, EachOriginHasItsSwitchAndAnAbsentSwitchIsOn)
 {
     dir.Write("log.txt", "");
-    PagerRecord command = sales;
+    PagerRecord command = sales, manual = sales;
     command.AutoPageFlags = 2;
-    PagerRecord manual = sales;
     manual.AutoPageFlags = 1;
-
     settings.Write(key::LogDDE, "0");
     log.LogPage(command, "from a program");
     log.LogPage(manual, "typed");

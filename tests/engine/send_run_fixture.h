@@ -12,6 +12,8 @@
 
 namespace corvane::test {
 
+inline const std::string kAt = "03/07/01 09:05AM ";  // the fake clock's time in a log line
+
 class SendRunTest : public ::testing::Test {
 protected:
     SendRunTest()
@@ -22,8 +24,7 @@ protected:
         dir.Write("errorlog.txt", "");
     }
 
-    PagerRecord& AddPager(const std::string& name, const std::string& phone = "5551212",
-                          const std::string& type = "1")
+    PagerRecord& AddPager(const std::string& name, const std::string& phone = "5551212", const std::string& type = "1")
     {
         PagerRecord& p = *pagers.NewPager();
         p.UserName = name;
@@ -32,28 +33,19 @@ protected:
         p.PagerID = "1" + std::to_string(p.Code);
         return p;
     }
-
-    void Run(int mode = kSendInteractive)
-    {
-        SendRunContext context{queue, pagers, files, ports, transports, view, pump, clock};
-        RunQueue(context, mode);
-    }
-
     void Queue(const std::string& name, const std::string& message, int origin = kOriginProgram)
     {
         queue.QueueRequest(origin, name, "", "", message);
     }
-
-    void SetSignature(const std::string& signature)
+    SendRunContext Context() { return {queue, pagers, files, ports, transports, view, pump, clock}; }
+    void Run(int mode = kSendInteractive)
     {
-        MessageTexts texts;
-        texts.signature = signature;
-        ASSERT_TRUE(SaveMessages(dir.File("MESSAGES.DAT"), texts));
+        SendRunContext context = Context();
+        RunQueue(context, mode);
     }
 
     std::string PageLog() const { return dir.Read("log.txt"); }
     std::string ErrorLog() const { return dir.Read("errorlog.txt"); }
-
     std::vector<std::string> Messages(const CallRecord& call) const
     {
         std::vector<std::string> messages;
@@ -64,9 +56,9 @@ protected:
     CTempDir dir;
     CMemorySettings settings;
     CRecordingMessageBox boxes;
-    DataFiles files{dir.path(), settings, boxes};
+    DataFiles files {dir.path(), settings, boxes};
     CFakeClock clock;
-    CFakePump pump{clock};
+    CFakePump pump {clock};
     CFakeMainView view;
     CFakePorts ports;
     CScriptedTransports transports;

@@ -11,29 +11,25 @@ using ::testing::ElementsAre;
 
 class TestPageTest : public SendRunTest {
 protected:
-    void Test(const PagerRecord& edited)
+    void Test(const std::string& phone, const std::string& type)
     {
-        SendRunContext context{queue, pagers, files, ports, transports, view, pump, clock};
-        SendTestPage(context, edited);
-    }
-    PagerRecord Edited(const std::string& phone, const std::string& type)
-    {
-        PagerRecord p;
+        PagerRecord p;  // an edited entry that was never saved
         p.UserName = "Unsaved";
         p.PhoneNumber = phone;
         p.PagerType = type;
         p.PagerID = "4242";
         p.BaudRate = "1200";
-        return p;
+        SendRunContext context = Context();
+        SendTestPage(context, p);
     }
 };
 
 TEST_F(TestPageTest, ANumericPagerGetsTheDigitsAndAnAlphanumericOneTheText)
 {
-    Test(Edited("5550000", "0"));
-    Test(Edited("5551111", "1"));
+    Test("5550000", "0");
+    Test("5551111", "1");
     ASSERT_EQ(transports.calls.size(), 2u);
-    EXPECT_EQ(transports.calls[0].numeric, (std::vector<std::pair<std::string, std::string>>{{"4242", "1234567"}}));
+    EXPECT_EQ(transports.calls[0].numeric, (std::vector<std::pair<std::string, std::string>> {{"4242", "1234567"}}));
     ASSERT_EQ(transports.calls[1].pages.size(), 1u);
     EXPECT_EQ(transports.calls[1].pages[0].message, "Test Message");
     EXPECT_TRUE(transports.calls[1].pages[0].counted);
@@ -44,21 +40,18 @@ TEST_F(TestPageTest, ANumericPagerGetsTheDigitsAndAnAlphanumericOneTheText)
     EXPECT_FALSE(queue.pageInProgress);
 }
 
-TEST_F(TestPageTest, AnSnppNumericPagerGetsBothTestTextsWhateverThePagePort)
+TEST_F(TestPageTest, SnppNumericGetsBothTextsAndAGatewayATemporaryPagerNamedTestPage)
 {
     settings.Write(key::PagePort, "MD");
-    Test(Edited("SNPP:pager.example", "0"));
+    Test("SNPP:pager.example", "0");
     ASSERT_EQ(transports.calls.size(), 2u);
     EXPECT_TRUE(transports.calls[0].snpp);
     EXPECT_EQ(transports.calls[0].numeric.size(), 1u);
     EXPECT_EQ(transports.calls[1].pages[0].message, "Test Message");
     EXPECT_TRUE(transports.gateway.empty());
-}
 
-TEST_F(TestPageTest, AGatewayGetsATemporaryPagerNamedTestPage)
-{
     settings.Write(key::PagePort, "SV");
-    Test(Edited("5551111", "1"));
+    Test("5551111", "1");
     ASSERT_EQ(transports.gateway.size(), 1u);
     EXPECT_EQ(transports.gateway[0].name, "Test Page");
     EXPECT_EQ(transports.gateway[0].text, "Test Message");
@@ -67,12 +60,12 @@ TEST_F(TestPageTest, AGatewayGetsATemporaryPagerNamedTestPage)
 TEST_F(TestPageTest, AFailureIsShownWithoutAPagerAndATestDuringARunIsRefused)
 {
     transports.sendScripts.push_back(Answer(kCallBusy));
-    Test(Edited("5551111", "1"));
+    Test("5551111", "1");
     ASSERT_EQ(transports.calls[0].errorsShown.size(), 1u);
     EXPECT_EQ(transports.calls[0].errorsShown[0], nullptr);  // "Page Error"
 
     queue.pageInProgress = true;
-    Test(Edited("5551111", "1"));
+    Test("5551111", "1");
     EXPECT_EQ(transports.calls.size(), 1u);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text,
@@ -80,21 +73,17 @@ TEST_F(TestPageTest, AFailureIsShownWithoutAPagerAndATestDuringARunIsRefused)
     EXPECT_EQ(boxes.shown[0].caption, "Paging Error");
 }
 
-TEST(PageCountHint, CountsTheSuffixTheMessageAndTheSignature)
+TEST(PageText, TheCountHintAddsSuffixMessageAndSignatureAndTheSuffixTakesBothClocks)
 {
     EXPECT_EQ(PageCountHint(0, 0, 0, 80), "no pages to deliver the");
     EXPECT_EQ(PageCountHint(0, 80, 0, 80), "1 page to deliver the");
     EXPECT_EQ(PageCountHint(0, 81, 0, 80), "2 separate pages to deliver the");
-    EXPECT_EQ(PageCountHint(6, 70, 3, 80), "1 page to deliver the");   // 6 + 70 + 3 + 1 = 80
+    EXPECT_EQ(PageCountHint(6, 70, 3, 80), "1 page to deliver the");  // 6 + 70 + 3 + 1 = 80
     EXPECT_EQ(PageCountHint(6, 71, 3, 80), "2 separate pages to deliver the");
-    EXPECT_EQ(PageCountHint(0, 0, 5, 80), "1 page to deliver the");    // the signature alone
-    EXPECT_EQ(PageCountHint(0, 100, 0, 32000), "1 page to deliver the");
-}
+    EXPECT_EQ(PageCountHint(0, 0, 5, 80), "1 page to deliver the");  // the signature alone
 
-TEST(ContentSuffix, TimeAndDateInBothClocks)
-{
     ContentOptions options;
-    std::time_t evening = 983955900 + 12 * 3600;  // 21:05
+    const std::time_t evening = 983955900 + 12 * 3600;  // 21:05
     options.time = true;
     EXPECT_EQ(ContentSuffix(options, evening), " 09:05");
     options.hour24 = true;

@@ -14,19 +14,13 @@
 
 namespace corvane::test {
 
-class CPty {
-public:
+struct CPty {
     CPty() { ok = sim::OpenPtyPair(master, slave, path); }
-    ~CPty()
-    {
-        if (master >= 0) ::close(master);
-        if (slave >= 0) ::close(slave);
-    }
+    ~CPty() { Hangup(); }
     CPty(const CPty&) = delete;
     CPty& operator=(const CPty&) = delete;
 
-    // Everything the program has written so far.
-    std::string Drain()
+    std::string Drain()  // everything the program has written so far
     {
         std::string all;
         char buffer[4096];
@@ -35,29 +29,24 @@ public:
     }
     void Hangup()
     {
-        ::close(master);
-        master = -1;
-        ::close(slave);
-        slave = -1;
+        for (int* fd : {&master, &slave}) {
+            if (*fd >= 0) ::close(*fd);
+            *fd = -1;
+        }
     }
 
     bool ok = false;
-    int master = -1;
-    int slave = -1;
+    int master = -1, slave = -1;
     std::string path;
 };
 
-// A child process that opens the device and locks it, as another program would, until
-// the object goes.
-class CLockHolder {
-public:
+// A child process that opens the device and locks it, until the object goes.
+struct CLockHolder {
     explicit CLockHolder(const std::string& path)
     {
         int ready[2];
         if (::pipe(ready) != 0) return;
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            ::close(ready[0]);
+        if ((pid = ::fork()) == 0) {
             int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
             char result = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 'L' : 'F';
             (void)!::write(ready[1], &result, 1);
@@ -70,17 +59,15 @@ public:
     }
     ~CLockHolder()
     {
-        if (m_pid <= 0) return;
-        ::kill(m_pid, SIGKILL);
-        ::waitpid(m_pid, nullptr, 0);
+        if (pid <= 0) return;
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
     }
     CLockHolder(const CLockHolder&) = delete;
     CLockHolder& operator=(const CLockHolder&) = delete;
 
     bool locked = false;
-
-private:
-    pid_t m_pid = -1;
+    pid_t pid = -1;
 };
 
 }  // namespace corvane::test

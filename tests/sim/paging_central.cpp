@@ -3,53 +3,44 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <regex>
 
 namespace corvane::sim {
 namespace {
 
-constexpr char kStx = 0x02;
-constexpr char kEtx = 0x03;
-constexpr char kEot = 0x04;
-constexpr char kCr = 0x0D;
-constexpr char kEsc = 0x1B;
-
-constexpr std::uint64_t kGuardMs = 1000;       // the silence around "+++"
-constexpr std::uint64_t kPromptEveryMs = 2000;  // an unprompted terminal repeats "ID="
-constexpr std::uint64_t kFirstPromptMs = 1000;
+constexpr char kStx = 0x02, kEtx = 0x03, kEot = 0x04, kCr = 0x0D, kEsc = 0x1B;
+constexpr std::uint64_t kGuardMs = 1000;        // the silence around "+++"
+constexpr std::uint64_t kFirstPromptMs = 1000;  // an unprompted terminal says "ID=" after 1 s,
+constexpr std::uint64_t kPromptEveryMs = 2000;  // then again every 2 s
 constexpr std::uint64_t kCommaMs = 2000;        // S8: the pause of one comma
 constexpr std::uint64_t kToneMs = 100;          // one touch tone
-constexpr std::size_t kLineMax = 256;
-constexpr std::size_t kBlockMax = 65536;
+constexpr std::uint64_t kModemMs = 20;          // the modem's answer to a command line
+constexpr std::size_t kLineMax = 256, kBlockMax = 65536;
 constexpr std::size_t kOutMax = 65536;          // the caller's receive buffer; more overruns
 
-bool StartsWithAt(const std::string& line, std::size_t at)
+int Upper(char c)
 {
-    return at + 1 < line.size() && std::toupper(static_cast<unsigned char>(line[at])) == 'A' &&
-           std::toupper(static_cast<unsigned char>(line[at + 1])) == 'T';
+    return std::toupper(static_cast<unsigned char>(c));
+}
+
+std::string One(char c)
+{
+    return Visible(std::string_view(&c, 1));
 }
 
 }  // namespace
 
 std::string Visible(std::string_view bytes)
 {
-    static const char* const kNames[32] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL",
-                                           "BS",  "TAB", "LF",  "VT",  "FF",  "CR",  "SO",  "SI",
-                                           "DLE", "DC1", "DC2", "DC3", "DC4", "NAK", "SYN", "ETB",
-                                           "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
+    static const char* const kNames[32] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS",  "TAB", "LF",
+                                           "VT",  "FF",  "CR",  "SO",  "SI",  "DLE", "DC1", "DC2", "DC3", "DC4", "NAK",
+                                           "SYN", "ETB", "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
     std::string text;
     for (char c : bytes) {
-        auto u = static_cast<unsigned char>(c);
-        if (u < 32) {
-            text += '<';
-            text += kNames[u];
-            text += '>';
-        } else if (u >= 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "<%02X>", u);
-            text += hex;
-        } else {
-            text += c;
-        }
+        const auto u = static_cast<unsigned char>(c);
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "<%02X>", u);
+        text += u < 32 ? "<" + std::string(kNames[u]) + ">" : u >= 0x7F ? std::string(hex) : std::string(1, c);
     }
     return text;
 }
@@ -61,8 +52,6 @@ std::string CPagingCentral::Checksum(std::string_view stxThroughEtx)
     const char* digits = "0123456789:;<=>?";
     return {digits[(sum >> 8) & 0xF], digits[(sum >> 4) & 0xF], digits[sum & 0xF]};
 }
-
-CPagingCentral::CPagingCentral(SimScript script) : m_script(std::move(script)) {}
 
 void CPagingCentral::Record(const std::string& kind, const std::string& text)
 {
@@ -77,10 +66,9 @@ void CPagingCentral::Error(const std::string& text)
 
 void CPagingCentral::Send(std::string bytes, std::uint64_t atMs)
 {
-    if (m_gone || bytes.empty()) return;
     // A caller that does not read loses what overflows its buffer, as with a real UART.
-    if (m_outBytes + bytes.size() > kOutMax) bytes.resize(kOutMax > m_outBytes ? kOutMax - m_outBytes : 0);
-    if (bytes.empty()) return;
+    bytes.resize(std::min(bytes.size(), kOutMax - m_outBytes));
+    if (m_gone || bytes.empty()) return;
     m_outBytes += bytes.size();
     m_out.emplace(atMs, std::move(bytes));
 }
@@ -103,11 +91,6 @@ std::string CPagingCentral::TakeDue(std::uint64_t nowMs)
     return due;
 }
 
-void CPagingCentral::DropDue(std::uint64_t nowMs)
-{
-    TakeDue(nowMs);
-}
-
 std::optional<std::uint64_t> CPagingCentral::NextEventMs() const
 {
     std::optional<std::uint64_t> next;
@@ -115,11 +98,9 @@ std::optional<std::uint64_t> CPagingCentral::NextEventMs() const
         if (at && (!next || *at < *next)) next = at;
     };
     if (!m_out.empty()) consider(m_out.begin()->first);
-    consider(m_dialEventAt);
-    consider(m_escapeAt ? std::optional<std::uint64_t>(*m_escapeAt + kGuardMs) : std::nullopt);
-    consider(m_dropAt);
-    consider(m_nextPromptAt);
+    if (m_escapeAt) consider(*m_escapeAt + kGuardMs);
     if (m_flooding) consider(m_floodLast + 10);
+    for (const auto& at : {m_dialEventAt, m_dropAt, m_nextPromptAt}) consider(at);
     return next;
 }
 
@@ -136,52 +117,37 @@ void CPagingCentral::Advance(std::uint64_t now)
     if (m_dialEventAt && now >= *m_dialEventAt) FireDialResult(*m_dialEventAt);
     if (m_escapeAt && now >= *m_escapeAt + kGuardMs) {
         // "+++" with a second of silence on either side: back to command mode.
-        std::uint64_t at = *m_escapeAt + kGuardMs;
+        Send("OK\r\n", *m_escapeAt + kGuardMs);
         m_escapeAt.reset();
         m_pluses.clear();
         m_modem = Modem::OnlineCommand;
-        Send("OK\r\n", at);
     }
     if (m_dropAt && now >= *m_dropAt) DropCarrier(*m_dropAt);
-    while (m_nextPromptAt && now >= *m_nextPromptAt) {
-        ++m_prompts;
+    for (; m_nextPromptAt && now >= *m_nextPromptAt; *m_nextPromptAt += kPromptEveryMs)
         Send(m_script.idText, *m_nextPromptAt);
-        *m_nextPromptAt += kPromptEveryMs;
-    }
     if (m_flooding && now > m_floodLast) {
-        std::uint64_t count = (now - m_floodLast) * static_cast<std::uint64_t>(m_script.floodBytesPerSecond) / 1000;
-        count = std::min<std::uint64_t>(count, kOutMax);
-        if (count > 0) {
-            // Letters, digits and blanks: nothing any wait could take for a reply.
-            static const char kNoise[] = "xq7 zv3 kw9 jb2 ";
-            std::string noise;
-            noise.reserve(count);
-            for (std::uint64_t i = 0; i < count; ++i) noise += kNoise[m_floodSerial++ % (sizeof kNoise - 1)];
-            Send(std::move(noise), now);
-            m_floodLast = now;
-        }
+        const auto count = std::min<std::uint64_t>(
+            (now - m_floodLast) * static_cast<std::uint64_t>(m_script.floodBytesPerSecond) / 1000, kOutMax);
+        if (count == 0) return;
+        // Letters, digits and blanks: nothing any wait could take for a reply.
+        static const std::string kNoise = "xq7 zv3 kw9 jb2 ";
+        std::string noise;
+        for (std::uint64_t i = 0; i < count; ++i) noise += kNoise[m_floodSerial++ % kNoise.size()];
+        Send(std::move(noise), now);
+        m_floodLast = now;
     }
 }
 
 void CPagingCentral::Receive(std::string_view bytes, std::uint64_t now)
 {
     Advance(now);
-    if (m_gone) return;
     for (char c : bytes) {
-        OnByte(c, now);
+        if (m_gone) return;
+        if (m_modem == Modem::Dialing) AbortDial(now);  // any character stops a dial in progress
+        else if (m_modem == Modem::Online) OnlineByte(c, now);
+        else CommandByte(c, now);
         m_lastRxMs = now;
         m_anyRx = true;
-        if (m_gone) return;
-    }
-}
-
-void CPagingCentral::OnByte(char c, std::uint64_t now)
-{
-    switch (m_modem) {
-    case Modem::Command:
-    case Modem::OnlineCommand: CommandByte(c, now); break;
-    case Modem::Dialing: AbortDial(now); break;
-    case Modem::Online: OnlineByte(c, now); break;
     }
 }
 
@@ -193,198 +159,113 @@ void CPagingCentral::CommandByte(char c, std::uint64_t now)
         std::string line;
         line.swap(m_line);
         ExecuteLine(line, now);
-        return;
-    }
-    if (c == '\n') return;
-    if (m_line.size() >= kLineMax) {
-        Error("command line longer than " + std::to_string(kLineMax) + " characters");
+    } else if (m_line.size() >= kLineMax) {
+        Error("command line longer than 256 characters");
         m_line.clear();
-        return;
+    } else if (c != '\n') {
+        m_line += c;
     }
-    m_line += c;
 }
 
 void CPagingCentral::ExecuteLine(const std::string& line, std::uint64_t now)
 {
-    // A modem looks for "AT" and ignores what comes before it ("+++" typed in command
-    // mode, line noise).
+    // A modem looks for "AT" and ignores what comes before it ("+++" in command mode, noise).
     std::size_t at = 0;
-    while (at < line.size() && !StartsWithAt(line, at)) ++at;
-    if (at >= line.size()) return;
+    while (at + 1 < line.size() && !(Upper(line[at]) == 'A' && Upper(line[at + 1]) == 'T')) ++at;
+    if (at + 1 >= line.size()) return;
     const std::string command = line.substr(at);
     m_commands.push_back(command);
     Record("COMMAND", Visible(command));
 
-    std::size_t dialAt = std::string::npos;
-    bool hangUp = false;
-    bool online = false;
-    if (!ParseCommands(command.substr(2), dialAt, hangUp, online)) {
-        Error("modem command not understood: " + Visible(command));
-        Send("ERROR\r\n", now + 20);
-        return;
-    }
-    if (dialAt != std::string::npos) {
-        StartDial(command.substr(2 + dialAt), now);
-        return;
+    // The commands a Hayes modem takes, one after another; D takes the rest as the number.
+    static const std::regex kToken(R"(\s+|([EQVXMLZAIHO])\d*|&[A-Z]\d*|S\d+(=\d*|\?)|)"
+                                   R"(\+[A-Z]+(=[A-Z0-9,]*)?;?|[%$][A-Z]+\d*|D(.*))",
+                                   std::regex::icase);
+    bool hangUp = false, online = false;
+    for (auto it = command.cbegin() + 2; it != command.cend();) {
+        std::smatch m;
+        if (!std::regex_search(it, command.cend(), m, kToken, std::regex_constants::match_continuous)) {
+            Error("modem command not understood: " + Visible(command));
+            return Send("ERROR\r\n", now + kModemMs);
+        }
+        if (m[4].matched) return StartDial(m.str(4), now);
+        hangUp = hangUp || (m[1].matched && Upper(*m[1].first) == 'H');
+        online = online || (m[1].matched && Upper(*m[1].first) == 'O');
+        it = m[0].second;
     }
     if (hangUp) {
         if (m_modem == Modem::OnlineCommand) Record("HANGUP", "");
         m_modem = Modem::Command;
         m_tap = Tap::Idle;
-        m_nextPromptAt.reset();
         m_flooding = false;
+        m_nextPromptAt.reset();
         m_dropAt.reset();
-        Send("OK\r\n", now + 20);
-        return;
-    }
-    if (online && m_modem == Modem::OnlineCommand) {
+        Send("OK\r\n", now + kModemMs);
+    } else if (online && m_modem == Modem::OnlineCommand) {
         m_modem = Modem::Online;
-        Send(m_script.connectText, now + 20);
-        return;
+        Send(m_script.connectText, now + kModemMs);
+    } else {
+        Send(m_script.initReply, now + kModemMs);
     }
-    Send(m_script.initReply, now + 20);
 }
 
-bool CPagingCentral::ParseCommands(const std::string& commands, std::size_t& dialAt, bool& hangUp, bool& online)
-{
-    auto digitsFrom = [&](std::size_t& i) {
-        std::size_t start = i;
-        while (i < commands.size() && std::isdigit(static_cast<unsigned char>(commands[i]))) ++i;
-        return i > start;
-    };
-    auto lettersFrom = [&](std::size_t& i) {
-        std::size_t start = i;
-        while (i < commands.size() && std::isalpha(static_cast<unsigned char>(commands[i]))) ++i;
-        return i > start;
-    };
-    for (std::size_t i = 0; i < commands.size();) {
-        const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(commands[i])));
-        if (c == ' ') {
-            ++i;
-        } else if (c == 'D') {
-            dialAt = i + 1;  // the rest of the line is the dial string
-            return true;
-        } else if (c == 'H' || c == 'O' || std::string_view("EQVXMLZAI").find(c) != std::string_view::npos) {
-            hangUp = hangUp || c == 'H';
-            online = online || c == 'O';
-            ++i;
-            digitsFrom(i);
-        } else if (c == '&') {
-            ++i;
-            if (i >= commands.size() || !std::isalpha(static_cast<unsigned char>(commands[i]))) return false;
-            ++i;
-            digitsFrom(i);
-        } else if (c == 'S') {
-            ++i;
-            if (!digitsFrom(i)) return false;
-            if (i < commands.size() && commands[i] == '=') {
-                ++i;
-                digitsFrom(i);
-            } else if (i < commands.size() && commands[i] == '?') {
-                ++i;
-            } else {
-                return false;
-            }
-        } else if (c == '+') {
-            ++i;
-            if (!lettersFrom(i)) return false;
-            if (i < commands.size() && commands[i] == '=') {
-                ++i;
-                while (i < commands.size() && commands[i] != ';' &&
-                       (std::isalnum(static_cast<unsigned char>(commands[i])) || commands[i] == ','))
-                    ++i;
-            }
-            if (i < commands.size() && commands[i] == ';') ++i;
-        } else if (c == '%') {
-            ++i;
-            if (!lettersFrom(i)) return false;
-            digitsFrom(i);
-        } else if (c == '$') {
-            ++i;
-            if (!lettersFrom(i)) return false;
-            digitsFrom(i);
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
-
-void CPagingCentral::StartDial(const std::string& dialText, std::uint64_t now)
+void CPagingCentral::StartDial(const std::string& dial, std::uint64_t now)
 {
     ++m_dialCount;
-    m_dialString = dialText;
+    m_dialString = dial;
     m_dialAt = now;
     m_modem = Modem::Dialing;
-    std::size_t commas = 0;
-    std::size_t tones = 0;
-    for (std::size_t i = 0; i < dialText.size(); ++i) {
-        char c = dialText[i];
-        if (c == ',') {
-            ++commas;
-        } else if (std::isdigit(static_cast<unsigned char>(c)) || c == '*' || c == '#') {
-            ++tones;
-        } else if (std::string_view("TPW@!;+ ()").find(static_cast<char>(std::toupper(c))) == std::string_view::npos) {
-            Error("dial string holds " + Visible(std::string(1, c)) + ": " + Visible(dialText));
-        }
+    m_keyingMs = 0;
+    for (char c : dial) {
+        if (c == ',') m_keyingMs += kCommaMs;
+        else if (std::isdigit(static_cast<unsigned char>(c)) || c == '*' || c == '#') m_keyingMs += kToneMs;
+        else if (std::string_view("TPW@!;+ ()").find(static_cast<char>(Upper(c))) == std::string_view::npos)
+            Error("dial string holds " + One(c) + ": " + Visible(dial));
     }
-    m_keyingMs = commas * kCommaMs + tones * kToneMs;
-
     const auto index = static_cast<std::size_t>(m_dialCount - 1);
     m_dialOutcome = index < m_script.dials.size() ? m_script.dials[index] : m_script.laterDials;
     if (m_script.numeric && m_dialOutcome == DialOutcome::Connect) {
         // A numeric paging line never answers with a carrier; it may hang up on us.
-        if (m_script.numericBusyAtMs >= 0)
-            m_dialEventAt = now + static_cast<std::uint64_t>(m_script.numericBusyAtMs);
-        return;
-    }
-    if (m_dialOutcome == DialOutcome::Flood) {
+        if (m_script.numericBusyAtMs >= 0) m_dialEventAt = now + static_cast<std::uint64_t>(m_script.numericBusyAtMs);
+    } else if (m_dialOutcome == DialOutcome::Flood) {
         m_flooding = true;
         m_floodLast = now;
-        return;
+    } else if (m_dialOutcome != DialOutcome::NoAnswer) {
+        m_dialEventAt = now + static_cast<std::uint64_t>(m_script.dialReplyMs);
     }
-    if (m_dialOutcome != DialOutcome::NoAnswer) m_dialEventAt = now + static_cast<std::uint64_t>(m_script.dialReplyMs);
 }
 
 void CPagingCentral::FireDialResult(std::uint64_t at)
 {
     m_dialEventAt.reset();
-    if (m_script.numeric && m_dialOutcome == DialOutcome::Connect) {
-        // The paging company hangs up: after taking the page, or in the middle of it.
-        if (at - m_dialAt >= m_keyingMs) {
-            m_numericPages.push_back(m_dialString);
-            Record("NUMERIC", Visible(m_dialString));
-        }
-        m_modem = Modem::Command;
-        Send("BUSY\r\n", at);
-        return;
-    }
-    switch (m_dialOutcome) {
-    case DialOutcome::Connect: Connect(at); return;
-    case DialOutcome::Busy: Send("BUSY\r\n", at); break;
-    case DialOutcome::NoDialtone: Send("NO DIALTONE\r\n", at); break;
-    case DialOutcome::NoDialTone: Send("NO DIAL TONE\r\n", at); break;
-    case DialOutcome::NoAnswer:
-    case DialOutcome::Flood: break;
-    }
     m_modem = Modem::Command;
+    const bool numericLine = m_script.numeric && m_dialOutcome == DialOutcome::Connect;
+    // A numeric paging company hangs up: after taking the page, or in the middle of it.
+    if (numericLine) EndNumeric(at);
+    if (numericLine || m_dialOutcome == DialOutcome::Busy) Send("BUSY\r\n", at);
+    else if (m_dialOutcome == DialOutcome::NoDialtone) Send("NO DIALTONE\r\n", at);
+    else if (m_dialOutcome == DialOutcome::NoDialTone) Send("NO DIAL TONE\r\n", at);
+    else if (m_dialOutcome == DialOutcome::Connect) Connect(at);
 }
 
 void CPagingCentral::AbortDial(std::uint64_t now)
 {
-    // Any character stops a dial in progress.
-    if (m_script.numeric && m_dialOutcome == DialOutcome::Connect) {
-        if (now - m_dialAt >= m_keyingMs) {
-            m_numericPages.push_back(m_dialString);
-            Record("NUMERIC", Visible(m_dialString));
-        } else {
-            Record("NUMERIC-CUT", Visible(m_dialString) + " after " + std::to_string(now - m_dialAt) + " ms");
-        }
-    }
+    if (m_script.numeric && m_dialOutcome == DialOutcome::Connect) EndNumeric(now);
     m_dialEventAt.reset();
     m_flooding = false;
     m_modem = Modem::Command;
-    Send("NO CARRIER\r\n", now + 20);
+    Send("NO CARRIER\r\n", now + kModemMs);
+}
+
+void CPagingCentral::EndNumeric(std::uint64_t at)
+{
+    // The page is taken only when the caller stayed on while the modem keyed every digit.
+    if (at - m_dialAt < m_keyingMs) {
+        Record("NUMERIC-CUT", Visible(m_dialString) + " after " + std::to_string(at - m_dialAt) + " ms");
+        return;
+    }
+    m_numericPages.push_back(m_dialString);
+    Record("NUMERIC", Visible(m_dialString));
 }
 
 void CPagingCentral::Connect(std::uint64_t at)
@@ -397,7 +278,6 @@ void CPagingCentral::Connect(std::uint64_t at)
 void CPagingCentral::AnswerTerminal(std::uint64_t at)
 {
     m_tap = Tap::Prompting;
-    m_logonSeen = false;
     m_anyRx = false;
     if (m_script.floodAfterConnect) {
         m_flooding = true;
@@ -419,19 +299,13 @@ void CPagingCentral::DropCarrier(std::uint64_t at)
 
 void CPagingCentral::OnlineByte(char c, std::uint64_t now)
 {
-    if (m_script.direct) {
-        TerminalByte(c, now);
-        return;
-    }
+    if (m_script.direct) return TerminalByte(c, now);
     if (c == '+' && m_pluses.size() < 3) {
         if (m_pluses.empty()) m_plusGuard = !m_anyRx || now - m_lastRxMs >= kGuardMs;
         m_pluses += c;
-        if (m_pluses.size() == 3) {
-            if (m_plusGuard)
-                m_escapeAt = now;  // confirmed once a second passes without another byte
-            else
-                FlushPluses(now);
-        }
+        // An escape is confirmed once a second passes without another byte.
+        if (m_pluses.size() == 3 && m_plusGuard) m_escapeAt = now;
+        else if (m_pluses.size() == 3) FlushPluses(now);
         return;
     }
     FlushPluses(now);
@@ -452,29 +326,19 @@ void CPagingCentral::FlushPluses(std::uint64_t now)
 void CPagingCentral::TerminalByte(char c, std::uint64_t now)
 {
     switch (m_tap) {
-    case Tap::Idle: Error("byte before the terminal answered: " + Visible(std::string(1, c))); return;
+    case Tap::Idle: return Error("byte before the terminal answered: " + One(c));
     case Tap::Prompting:
-        if (c == kCr) {
-            if (m_script.idPrompt != IdPrompt::Never && !m_script.floodAfterConnect) {
-                ++m_prompts;
-                Send(m_script.idText, now + 100);
-            }
-            return;
-        }
-        if (c == kEsc) {
-            m_logonSeen = true;
+        if (c == kCr && m_script.idPrompt != IdPrompt::Never && !m_script.floodAfterConnect)
+            Send(m_script.idText, now + 100);
+        else if (c == kEsc) {
             m_nextPromptAt.reset();
             m_tap = Tap::LogonLine;
             m_logon.clear();
-            return;
-        }
-        Error("unexpected byte before the logon: " + Visible(std::string(1, c)));
+        } else if (c != kCr)
+            Error("unexpected byte before the logon: " + One(c));
         return;
     case Tap::LogonLine:
-        if (c == kCr) {
-            HandleLogon(now);
-            return;
-        }
+        if (c == kCr) return HandleLogon(now);
         if (m_logon.size() >= kLineMax) {
             Error("logon line too long");
             m_logon.clear();
@@ -488,50 +352,49 @@ void CPagingCentral::TerminalByte(char c, std::uint64_t now)
         } else if (c == kEot) {
             m_tap = Tap::LogoffCr;
         } else {
-            Error("unexpected byte between blocks: " + Visible(std::string(1, c)));
+            Error("unexpected byte between blocks: " + One(c));
         }
         return;
-    case Tap::InBlock: {
+    case Tap::InBlock:
         if (m_block.size() >= kBlockMax) {
-            Error("block longer than " + std::to_string(kBlockMax) + " bytes");
+            Error("block longer than 65536 bytes");
             m_tap = Tap::Messages;
             return;
         }
         m_block += c;
-        std::size_t etx = m_block.find(kEtx);
-        if (etx != std::string::npos && m_block.size() == etx + 5) HandleBlock(now);
+        if (auto etx = m_block.find(kEtx); etx != std::string::npos && m_block.size() == etx + 5) HandleBlock(now);
         return;
-    }
     case Tap::LogoffCr:
         if (c == kCr) {
-            HandleLogoff(now);
-        } else {
-            Error("EOT not followed by CR: " + Visible(std::string(1, c)));
-            m_tap = Tap::Messages;
+            Record("LOGOFF", "");
+            Reply(m_script.logoffReply, now + static_cast<std::uint64_t>(m_script.replyDelayMs));
+            return LogOff(now + static_cast<std::uint64_t>(m_script.replyDelayMs));
         }
+        Error("EOT not followed by CR: " + One(c));
+        m_tap = Tap::Messages;
         return;
-    case Tap::LoggedOff: Error("byte after the logoff: " + Visible(std::string(1, c))); return;
+    case Tap::LoggedOff: return Error("byte after the logoff: " + One(c));
     }
 }
 
 void CPagingCentral::Reply(TapReply reply, std::uint64_t at)
 {
-    switch (reply) {
-    case TapReply::Ack: Send("\x06\r", at); break;
-    case TapReply::Nak: Send("\x15\r", at); break;
-    case TapReply::Rs: Send("\x1e\r", at); break;
-    case TapReply::EscEot: Send("\x1b\x04\r", at); break;
-    case TapReply::None: break;
-    }
+    static const char* const kReplies[] = {"\x06\r", "\x15\r", "\x1e\r", "\x1b\x04\r", ""};
+    Send(kReplies[static_cast<int>(reply)], at);
+}
+
+void CPagingCentral::LogOff(std::uint64_t at)
+{
+    m_tap = Tap::LoggedOff;
+    if (m_script.dropCarrierAfterLogoff) m_dropAt = at + 200;
 }
 
 void CPagingCentral::HandleLogon(std::uint64_t now)
 {
     ++m_logons;
     const std::uint64_t at = now + static_cast<std::uint64_t>(m_script.replyDelayMs);
-    TapReply reply = TapReply::Ack;
     const auto index = static_cast<std::size_t>(m_logons - 1);
-    if (index < m_script.logonReplies.size()) reply = m_script.logonReplies[index];
+    TapReply reply = index < m_script.logonReplies.size() ? m_script.logonReplies[index] : TapReply::Ack;
     if (m_logon.compare(0, 3, "PG1") != 0) {
         Error("logon is not ESC PG1: " + Visible(m_logon));
         reply = TapReply::Nak;
@@ -541,46 +404,41 @@ void CPagingCentral::HandleLogon(std::uint64_t now)
     }
     Record("LOGON", Visible(m_logon));
     Reply(reply, at);
-    switch (reply) {
-    case TapReply::Nak: m_tap = Tap::Prompting; return;
-    case TapReply::EscEot:
-        m_tap = Tap::LoggedOff;
-        if (m_script.dropCarrierAfterLogoff) m_dropAt = at + 200;
-        return;
-    default:
+    if (reply == TapReply::Nak) {
+        m_tap = Tap::Prompting;
+    } else if (reply == TapReply::EscEot) {
+        LogOff(at);
+    } else {
         m_tap = Tap::Messages;
         if (m_script.goAhead) Send(m_script.goAheadText, at + static_cast<std::uint64_t>(m_script.goAheadDelayMs));
-        return;
     }
+}
+
+std::string CPagingCentral::BlockProblem() const
+{
+    const std::size_t idEnd = m_block.find(kCr, 1);
+    const std::size_t msgEnd = idEnd == std::string::npos ? idEnd : m_block.find(kCr, idEnd + 1);
+    const std::size_t etx = m_block.find(kEtx);
+    const std::string shown = Visible(m_block);
+    if (idEnd == std::string::npos || msgEnd == std::string::npos || msgEnd + 1 != etx)
+        return "block layout is not STX ID CR MESSAGE CR ETX: " + shown;
+    if (m_block.back() != kCr) return "block does not end with CR: " + shown;
+    const std::string sum = Checksum(std::string_view(m_block).substr(0, etx + 1));
+    if (sum != m_block.substr(etx + 1, 3)) return "checksum " + m_block.substr(etx + 1, 3) + " should be " + sum + ": " + shown;
+    const std::string id = m_block.substr(1, idEnd - 1), message = m_block.substr(idEnd + 1, msgEnd - idEnd - 1);
+    if (id.empty() || !std::all_of(id.begin(), id.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return "pager ID is not all digits: " + Visible(id);
+    if (!std::all_of(message.begin(), message.end(), [](unsigned char c) { return c >= 0x20 && c < 0x80; }))
+        return "message holds bytes outside 0x20-0x7F: " + Visible(message);
+    return "";
 }
 
 void CPagingCentral::HandleBlock(std::uint64_t now)
 {
     ++m_blocks;
     m_tap = Tap::Messages;
-    std::size_t idEnd = m_block.find(kCr, 1);
-    std::size_t msgEnd = idEnd == std::string::npos ? idEnd : m_block.find(kCr, idEnd + 1);
-    std::size_t etx = m_block.find(kEtx);
-    const std::string shown = Visible(m_block);
-    Record("BLOCK", shown);
-
-    std::string problem;
-    if (idEnd == std::string::npos || msgEnd == std::string::npos || msgEnd + 1 != etx)
-        problem = "block layout is not STX ID CR MESSAGE CR ETX: " + shown;
-    else if (m_block.back() != kCr)
-        problem = "block does not end with CR: " + shown;
-    else if (Checksum(std::string_view(m_block).substr(0, etx + 1)) != m_block.substr(etx + 1, 3))
-        problem = "checksum " + m_block.substr(etx + 1, 3) + " should be " +
-                  Checksum(std::string_view(m_block).substr(0, etx + 1)) + ": " + shown;
-    std::string id = problem.empty() ? m_block.substr(1, idEnd - 1) : "";
-    std::string message = problem.empty() ? m_block.substr(idEnd + 1, msgEnd - idEnd - 1) : "";
-    if (problem.empty() && (id.empty() || !std::all_of(id.begin(), id.end(), [](char c) { return c >= '0' && c <= '9'; })))
-        problem = "pager ID is not all digits: " + Visible(id);
-    if (problem.empty() && !std::all_of(message.begin(), message.end(),
-                                        [](char c) { return static_cast<unsigned char>(c) >= 0x20 &&
-                                                            static_cast<unsigned char>(c) < 0x80; }))
-        problem = "message holds bytes outside 0x20-0x7F: " + Visible(message);
-
+    Record("BLOCK", Visible(m_block));
+    const std::string problem = BlockProblem();
     if (m_script.disappearAfterBlock == m_blocks) {
         Record("GONE", "after block " + std::to_string(m_blocks));
         m_gone = true;
@@ -588,33 +446,20 @@ void CPagingCentral::HandleBlock(std::uint64_t now)
         m_outBytes = 0;
         return;
     }
-
     const std::uint64_t at = now + static_cast<std::uint64_t>(m_script.replyDelayMs);
     if (!problem.empty()) {
         Error(problem);
-        Reply(TapReply::Nak, at);
-        return;
+        return Reply(TapReply::Nak, at);
     }
     auto scripted = m_script.blockReplies.find(m_blocks);
-    TapReply reply = scripted == m_script.blockReplies.end() ? TapReply::Ack : scripted->second;
+    const TapReply reply = scripted == m_script.blockReplies.end() ? TapReply::Ack : scripted->second;
     if (reply == TapReply::Ack) {
-        m_pages.push_back({id, message});
-        Record("PAGE", id + "\t" + message);
+        const std::size_t idEnd = m_block.find(kCr, 1);
+        m_pages.push_back({m_block.substr(1, idEnd - 1), m_block.substr(idEnd + 1, m_block.find(kEtx) - idEnd - 2)});
+        Record("PAGE", m_pages.back().pagerId + "\t" + m_pages.back().message);
     }
     Reply(reply, at);
-    if (reply == TapReply::EscEot) {
-        m_tap = Tap::LoggedOff;
-        if (m_script.dropCarrierAfterLogoff) m_dropAt = at + 200;
-    }
-}
-
-void CPagingCentral::HandleLogoff(std::uint64_t now)
-{
-    const std::uint64_t at = now + static_cast<std::uint64_t>(m_script.replyDelayMs);
-    Record("LOGOFF", "");
-    Reply(m_script.logoffReply, at);
-    m_tap = Tap::LoggedOff;
-    if (m_script.dropCarrierAfterLogoff) m_dropAt = at + 200;
+    if (reply == TapReply::EscEot) LogOff(at);
 }
 
 }  // namespace corvane::sim

@@ -1,6 +1,6 @@
 #pragma once
-// The paging central on the far end of a real serial line: a pseudo-terminal's master
-// side (or one end of a socat pair), in real time.
+// The paging central on the far end of a real serial line: a pseudo-terminal's master side
+// (or one end of a socat pair), in real time.
 
 #include <cstdint>
 #include <string>
@@ -12,8 +12,8 @@ namespace corvane::sim {
 // Milliseconds of the monotonic clock, the time base of the central in real time.
 std::uint64_t NowMs();
 
-// A new pseudo-terminal in raw mode: the master and an open slave (kept open so that
-// the master never reads as hung up while the program under test has the line closed).
+// A new pseudo-terminal in raw mode: the master and an open slave (kept open so that the
+// master never reads as hung up while the program under test has the line closed).
 bool OpenPtyPair(int& master, int& slave, std::string& slavePath);
 
 class CPtyCentral {
@@ -26,8 +26,7 @@ public:
     // How long the central can sleep, at most maxMs.
     int IdleMs(int maxMs) const;
     int Fd() const { return m_fd; }
-    // Received bytes, each chunk as "RX <ms> <visible bytes>", for a transcript.
-    bool logReceived = false;
+    bool logReceived = false;  // each received chunk as "RX <ms> <bytes>", for a transcript
 
 private:
     CPagingCentral& m_central;

@@ -14,41 +14,28 @@
 extern char** environ;
 
 namespace corvane::sim {
+namespace {
 
-std::string CSimProcess::Executable()
+std::string Executable()
 {
     if (const char* path = std::getenv("CORVANE_SIM_EXE")) return path;
     if (const char* binary = std::getenv("CORVANE_BINARY_DIR")) return std::string(binary) + "/tests/sim/pagingcentral-sim";
     return CORVANE_SIM_DEFAULT_EXE;
 }
 
-CSimProcess::~CSimProcess()
-{
-    Stop();
-}
+}  // namespace
 
-bool CSimProcess::Start(const std::string& dir, const std::string& script)
-{
-    m_link = dir + "ttySIM";
-    return Launch(dir, script, "--pty", m_link);
-}
-
-bool CSimProcess::StartOnDevice(const std::string& dir, const std::string& script, const std::string& device)
-{
-    m_link.clear();
-    return Launch(dir, script, "--device", device);
-}
-
-bool CSimProcess::Launch(const std::string& dir, const std::string& script, const std::string& option,
-                         const std::string& line)
+bool CSimProcess::Start(const std::string& dir, const std::string& script, const std::string& device)
 {
     const std::string scriptFile = dir + "sim-script.txt";
     m_transcript = dir + "sim-transcript.txt";
+    m_link = device.empty() ? dir + "ttySIM" : "";
     std::ofstream(scriptFile) << script;
     ::unlink(m_transcript.c_str());
 
     const std::string exe = Executable();
-    std::vector<std::string> args = {exe, option, line, "--script", scriptFile, "--transcript", m_transcript};
+    std::vector<std::string> args = {exe,      device.empty() ? "--pty" : "--device", device.empty() ? m_link : device,
+                                     "--script", scriptFile, "--transcript", m_transcript};
     std::vector<char*> argv;
     for (auto& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
@@ -57,11 +44,9 @@ bool CSimProcess::Launch(const std::string& dir, const std::string& script, cons
         return false;
     }
     // The simulator writes READY once its line is up (and linked, for --pty).
-    const std::uint64_t deadline = NowMs() + 5000;
-    while (NowMs() < deadline) {
+    for (const std::uint64_t deadline = NowMs() + 5000; NowMs() < deadline; ::usleep(10000)) {
         if (Transcript().find("READY\n") != std::string::npos) return true;
         if (WaitForExit(0)) return false;
-        ::usleep(10000);
     }
     Stop();
     return false;
@@ -69,17 +54,11 @@ bool CSimProcess::Launch(const std::string& dir, const std::string& script, cons
 
 bool CSimProcess::WaitForExit(int ms)
 {
-    if (m_pid <= 0) return true;
-    const std::uint64_t deadline = NowMs() + static_cast<std::uint64_t>(ms);
-    for (;;) {
-        int status = 0;
-        if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
-            m_pid = -1;
-            return true;
-        }
-        if (NowMs() >= deadline) return false;
-        ::usleep(5000);
+    for (const std::uint64_t deadline = NowMs() + static_cast<std::uint64_t>(ms); m_pid > 0; ::usleep(5000)) {
+        if (::waitpid(m_pid, nullptr, WNOHANG) == m_pid) m_pid = -1;
+        else if (NowMs() >= deadline) return false;
     }
+    return true;
 }
 
 void CSimProcess::Stop()
@@ -94,9 +73,8 @@ void CSimProcess::Stop()
 
 std::string CSimProcess::Transcript() const
 {
-    std::ifstream in(m_transcript);
     std::stringstream text;
-    text << in.rdbuf();
+    text << std::ifstream(m_transcript).rdbuf();
     return text.str();
 }
 
@@ -104,8 +82,7 @@ std::vector<std::string> CSimProcess::Records(const std::string& kind) const
 {
     std::vector<std::string> records;
     std::istringstream lines(Transcript());
-    std::string line;
-    while (std::getline(lines, line))
+    for (std::string line; std::getline(lines, line);)
         if (line.compare(0, kind.size() + 1, kind + " ") == 0) records.push_back(line.substr(kind.size() + 1));
     return records;
 }
