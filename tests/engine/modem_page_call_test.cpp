@@ -4,6 +4,7 @@
 #include "tests/engine/modem_page_call_fixture.h"
 
 #include "engine/transports.h"
+#include "tests/engine/send_run_doubles.h"
 
 namespace corvane::test {
 namespace {
@@ -67,43 +68,6 @@ TEST_F(ModemCallTest, PagesGoInOrderCleanedAndOnlyCountedOnesAreLogged)
     EXPECT_EQ(call->Counted()[0].logText, "whole text");
 }
 
-TEST_F(ModemCallTest, DialCommandFromPrefixNumberMethodAndSpeaker)
-{
-    struct Case {
-        std::string prefix, phone;
-        int method, speaker;
-        std::string line;
-    };
-    const Case cases[] = {
-        {"", "555-1212", 0, 1, "ATDT5551212\r"},
-        {"9,", "555-1212", 0, 1, "ATDT9,5551212\r"},
-        {"", "1-800-555-1212", 1, 0, "ATM2DP18005551212\r"},
-        {"", "5551212", 7, 2, "ATM0DP5551212\r"},
-        {"", "5551212", 0, 5, "ATDT5551212\r"},
-        // No number translation here: a canonical number is dialled as entered.
-        {"9,", "+1 (212) 555-1212", 0, 1, "ATDT9,+1 (212) 5551212\r"},
-    };
-    script.laterDials = DialOutcome::Busy;
-    for (const Case& c : cases) {
-        settings.Write(key::DialPrefix, c.prefix);
-        StartCentral();
-        EXPECT_EQ(Send({}, {.phone = c.phone, .attempts = 0, .dialMethod = c.method, .speaker = c.speaker}), kCallBusy);
-        EXPECT_EQ(Writes().at(0), c.line) << c.phone;
-        EXPECT_TRUE(central->Errors().empty()) << c.phone;
-    }
-}
-
-TEST_F(ModemCallTest, DirectLineWritesNoModemCommand)
-{
-    script.direct = true;
-    StartCentral();
-    EXPECT_EQ(Send({"Direct"}, {.init = "DIRECT"}), kCallOk);
-    EXPECT_TRUE(call->IsDirect());
-    EXPECT_EQ(Writes(), (Texts {kLogon, Block("1", "Direct"), kLogoff}));
-    EXPECT_EQ(view.statusLine.front(), "Connected");
-    EXPECT_EQ(central->Pages().size(), 1u);
-}
-
 TEST_F(ModemCallTest, DialResultsAndRedials)
 {
     struct Case {
@@ -118,7 +82,6 @@ TEST_F(ModemCallTest, DialResultsAndRedials)
         {{}, DialOutcome::NoDialtone, 1, kCallNoDialtone, 2, "No carrier, waiting 10 seconds for retry"},
         {{}, DialOutcome::NoDialTone, 1, kCallNoDialtone, 2, "No carrier, waiting 10 seconds for retry"},
         {{}, DialOutcome::NoAnswer, 1, kCallNoAnswer, 2, "No carrier, waiting 10 seconds for retry"},
-        {{}, DialOutcome::Flood, 0, kCallNoAnswer, 1, ""},
         {{DialOutcome::Busy, DialOutcome::Busy}, DialOutcome::Connect, 5, kCallOk, 3, "Busy, waiting 10 seconds for retry"},
     };
     for (const Case& c : cases) {
@@ -213,73 +176,64 @@ TEST_F(ModemCallTest, AnswersThatEndTheCallBeforeAnyBlock)
 
 TEST_F(ModemCallTest, SilentTerminalsAreWaitedForTheirFullTime)
 {
-    struct Case {
-        const char* what;
-        Edit edit;
-        int result;
-        std::string from, to;
-        int toNth;
-        std::uint64_t ms;
-    };
-    const Case cases[] = {
-        {"no reply to the logon still waits for the go-ahead",
-         [](sim::SimScript& s) {
+    const std::string block = Block("1", "x");
+    const std::tuple<Edit, int, std::string, std::string, int, std::uint64_t> cases[] = {  // from, to (nth), ms
+        // No reply to the logon within its 10 s: the call still waits for the go-ahead.
+        {[](sim::SimScript& s) {
              s.logonReplies = {TapReply::None};
              s.goAheadDelayMs = 12000;
-         }, kCallOk, kLogon,
-         Block("1", "x"), 1, 300 + 12000 + 2000},
-        {"no go-ahead is code 12 after 30 s", [](sim::SimScript& s) { s.goAhead = false; }, kCallNoGoAhead, kLogon,
-         "+++", 1, 300 + 30000 + 1000},
-        {"an unanswered block counts as NAK after 30 s",
-         [](sim::SimScript& s) { s.blockReplies = {{1, TapReply::None}, {2, TapReply::None}, {3, TapReply::None}}; },
-         kCallNotAcknowledged, Block("1", "x"), Block("1", "x"), 2, 30000},
+         },
+         kCallOk, kLogon, block, 1, 300 + 12000 + 2000},
+        {[](sim::SimScript& s) { s.goAhead = false; }, kCallNoGoAhead, kLogon, "+++", 1, 300 + 30000 + 1000},
+        // An unanswered block counts as NAK after 30 s.
+        {[](sim::SimScript& s) { s.blockReplies = {{1, TapReply::None}, {2, TapReply::None}, {3, TapReply::None}}; },
+         kCallNotAcknowledged, block, block, 2, 30000},
     };
-    for (const Case& c : cases) {
+    for (const auto& [edit, result, from, to, nth, ms] : cases) {
         script = {};
-        c.edit(script);
+        edit(script);
         StartCentral();
         pagers.clear();
-        EXPECT_EQ(Send(), c.result) << c.what;
-        EXPECT_EQ(Time(c.to, c.toNth) - Time(c.from), c.ms) << c.what;
+        EXPECT_EQ(Send(), result);
+        EXPECT_EQ(Time(to, nth) - Time(from), ms) << result;
     }
 }
 
-TEST_F(ModemCallTest, NakedMiddlePageStopsTheRest)
+TEST_F(ModemCallTest, RepliesToTheBlocksAndTheLogoff)
 {
-    script.blockReplies = {{2, TapReply::Nak}, {3, TapReply::Nak}, {4, TapReply::Nak}};
-    EXPECT_EQ(Send({"one", "two", "three"}), kCallNotAcknowledged);
-    EXPECT_EQ(central->Blocks(), 4);  // one, then two three times; three is never sent
-    EXPECT_EQ(Count(Block("2", "two")), 3);
-    EXPECT_EQ(Count(Block("3", "three")), 0);
-    EXPECT_EQ(Statuses(), (std::vector<int> {0, 3, 3}));
-    EXPECT_EQ(Count(kLogoff), 1);
-    EXPECT_EQ(central->Pages(), (Pages {{"1", "one"}}));
-}
-
-TEST_F(ModemCallTest, RejectedPageIsRetriedTwiceAndTheOthersStillGo)
-{
-    script.blockReplies = {{1, TapReply::Rs}, {2, TapReply::Rs}, {3, TapReply::Rs}};
-    EXPECT_EQ(Send({"one", "two"}), kCallRejected);
-    EXPECT_EQ(Count(Block("1", "one")), 3);
-    EXPECT_EQ(Statuses(), (std::vector<int> {4, 0}));
-    EXPECT_EQ(central->Pages(), (Pages {{"2", "two"}}));
-}
-
-TEST_F(ModemCallTest, RsToTheLogoffIsCode13EvenWhenEveryBlockWasTaken)
-{
-    script.logoffReply = TapReply::Rs;
-    EXPECT_EQ(Send({"one", "two"}), kCallRejected);
-    EXPECT_EQ(Statuses(), (std::vector<int> {0, 0}));
-    EXPECT_EQ(Count("ATH\r"), 1);
-}
-
-TEST_F(ModemCallTest, EscEotToABlockSkipsTheLogoff)
-{
-    script.blockReplies = {{1, TapReply::EscEot}};
-    EXPECT_EQ(Send({"one"}), kCallRejected);
-    EXPECT_EQ(Statuses(), (std::vector<int> {2}));
-    EXPECT_EQ(Count(kLogoff), 0);
-    EXPECT_EQ(Count("+++"), 1);
+    struct Case {
+        std::map<int, TapReply> blocks;  // by block number, retries counted
+        TapReply logoff;
+        int result;
+        std::vector<int> statuses;
+        Pages accepted;
+        int blocksSent, logoffs;
+    };
+    const Case cases[] = {
+        // NAKed three times, the middle page stops the rest: "three" is never sent.
+        {{{2, TapReply::Nak}, {3, TapReply::Nak}, {4, TapReply::Nak}}, TapReply::EscEot, kCallNotAcknowledged,
+         {0, 3, 3}, {{"1", "one"}}, 4, 1},
+        // RS: sent twice more, then given up; the later pages still go.
+        {{{1, TapReply::Rs}, {2, TapReply::Rs}, {3, TapReply::Rs}}, TapReply::EscEot, kCallRejected, {4, 0},
+         {{"2", "two"}}, 4, 1},
+        // RS to the logoff: code 13 although every block was taken.
+        {{}, TapReply::Rs, kCallRejected, {0, 0}, {{"1", "one"}, {"2", "two"}}, 2, 1},
+        // ESC EOT to a block ends the session: no logoff.
+        {{{1, TapReply::EscEot}}, TapReply::EscEot, kCallRejected, {2}, {}, 1, 0},
+    };
+    for (const Case& c : cases) {
+        script.blockReplies = c.blocks;
+        script.logoffReply = c.logoff;
+        StartCentral();
+        pagers.clear();
+        const Texts all = {"one", "two", "three"};
+        EXPECT_EQ(Send(Texts(all.begin(), all.begin() + static_cast<long>(c.statuses.size()))), c.result);
+        EXPECT_EQ(Statuses(), c.statuses);
+        EXPECT_EQ(central->Pages(), c.accepted);
+        EXPECT_EQ(central->Blocks(), c.blocksSent);
+        EXPECT_EQ(Count(kLogoff), c.logoffs);
+        EXPECT_EQ(Count("ATH\r"), 1);
+    }
 }
 
 TEST_F(ModemCallTest, CarrierDroppedAfterTheLogoffStillHangsUp)
@@ -468,56 +422,59 @@ TEST_F(ModemCallTest, ShowErrorNamesOnePagerOrUsesTheGroupTextAndSaysNothingOnSu
 
 // ---- built by the transports from the settings and the pager entry ----
 
-class CSimPagePorts : public IPagePorts {
-public:
-    explicit CSimPagePorts(IBytePort* port) : m_port(port) {}
-    bool OpenPagePort(bool, const std::string&) override { return true; }
-    bool OpenMonitorPort(bool) override { return false; }
-    void ClosePagePort() override { m_port = nullptr; }
-    void CloseMonitorPort() override {}
-    void EnsurePageBaud(bool, const std::string&) override {}
-    bool IsMonitorOpen() const override { return false; }
-    IBytePort* PagePort() override { return m_port; }
-
-private:
-    IBytePort* m_port;
-};
-
-TEST_F(ModemCallTest, TransportsBuildTheCallFromSettingsAndTheEntry)
+TEST_F(ModemCallTest, TheTransportsDialFromTheSettingsAndTheEntry)
 {
-    settings.Write(key::DialPrefix, "9,");
-    settings.Write(key::DialingMethod, "1");
-    settings.Write(key::DialingSpeaker, "2");
+    struct Case {
+        std::string prefix, phone, method, speaker, line;
+    };
+    const Case cases[] = {
+        {"", "555-1212", "0", "1", "ATDT5551212\r"},
+        {"9,", "555-1212", "0", "1", "ATDT9,5551212\r"},
+        {"", "1-800-555-1212", "1", "0", "ATM2DP18005551212\r"},
+        {"9,", "5551212", "7", "2", "ATM0DP9,5551212\r"},
+        {"", "5551212", "0", "5", "ATDT5551212\r"},
+        // No number translation here: a canonical number is dialled as entered.
+        {"9,", "+1 (212) 555-1212", "0", "1", "ATDT9,+1 (212) 5551212\r"},
+    };
     settings.Write(key::DialAttempts, "0");
     script.laterDials = DialOutcome::NoAnswer;
-    StartCentral();
-    CSimPagePorts ports(port.get());
+    CFakePorts ports;
     CTransports transports({settings, ports, &view, pump, clock, boxes});
-    PagerRecord& ann = Pager("1");
-    ann.PhoneNumber = "555-1212";
-    ann.WaitForConnection = "7";
-    auto made = transports.NewModemCall(ann);
-    const std::uint64_t start = clock.TickMs();
-    EXPECT_EQ(made->SendAlphaPages(), kCallNoAnswer);
-    EXPECT_EQ(clock.TickMs() - start, 7000u);
-    EXPECT_EQ(Writes(), (Texts {"ATM0DP9,5551212\r"}));
-    EXPECT_FALSE(made->IsSnpp());
+    PagerRecord& entry = Pager("1");
+    entry.WaitForConnection = "7";
+    for (const Case& c : cases) {
+        settings.Write(key::DialPrefix, c.prefix);
+        settings.Write(key::DialingMethod, c.method);
+        settings.Write(key::DialingSpeaker, c.speaker);
+        entry.PhoneNumber = c.phone;
+        StartCentral();
+        ports.port = port.get();
+        const std::uint64_t start = clock.TickMs();
+        EXPECT_EQ(transports.NewModemCall(entry)->SendAlphaPages(), kCallNoAnswer);
+        EXPECT_EQ(clock.TickMs() - start, 7000u);  // one dial, waiting the entry's WaitForConnection
+        EXPECT_EQ(Writes(), Texts {c.line});
+        EXPECT_TRUE(central->Errors().empty()) << c.phone;
+    }
+}
 
+TEST_F(ModemCallTest, TheTransportsTakeTheInitStringAndPasswordAndADirectLineWritesNoModemCommand)
+{
     settings.Write(key::PageInitializationString, "DIRECT");
-    script = {};
     script.direct = true;
     script.password = "SECRET";
     StartCentral();
-    CSimPagePorts direct(port.get());
-    CTransports directTransports({settings, direct, &view, pump, clock, boxes});
-    ann.SystemPassword = "SECRET";
-    made = directTransports.NewModemCall(ann);
-    made->AddPage(true, ann, "x", "x");
+    CFakePorts ports;
+    ports.port = port.get();
+    CTransports transports({settings, ports, &view, pump, clock, boxes});
+    PagerRecord& entry = Pager("1");
+    entry.SystemPassword = "SECRET";
+    auto made = transports.NewModemCall(entry);
+    made->AddPage(true, entry, "Direct", "Direct");
     EXPECT_EQ(made->SendAlphaPages(), kCallOk);
-    EXPECT_EQ(Writes().at(0), "\x1bPG1SECRET\r");
-    EXPECT_TRUE(central->Errors().empty());
-    // The port is looked up when the call sends: a closed page port is code 1.
-    direct.ClosePagePort();
+    EXPECT_EQ(Writes(), (Texts {"\x1bPG1SECRET\r", Block("1", "Direct"), kLogoff}));
+    EXPECT_EQ(view.statusLine.front(), "Connected");
+    EXPECT_EQ(central->Pages(), (Pages {{"1", "Direct"}}));
+    ports.ClosePagePort();  // the port is looked up when the call sends: closed, it is code 1
     EXPECT_EQ(made->SendAlphaPages(), kCallPortNotOpen);
 }
 

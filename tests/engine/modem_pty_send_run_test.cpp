@@ -12,7 +12,7 @@
 #include "engine/transports.h"
 #include "modem/port_slots.h"
 #include "settings/memory_settings.h"
-#include "tests/sim/pty_central.h"
+#include "tests/sim/pty_pair.h"
 #include "tests/sim/real_time_pump.h"
 #include "tests/sim/sim_process.h"
 #include "tests/support/fakes.h"

@@ -1,6 +1,6 @@
 #pragma once
-// Doubles for the send run's transports and ports: they record what they were given
-// and answer with scripted results.
+// Doubles for the send run's transports and ports: they record what they were given and
+// answer with scripted results.
 
 #include <deque>
 #include <functional>
@@ -24,30 +24,30 @@ struct AddedPage {
 // What one call object saw and did.
 struct CallRecord {
     bool snpp = false;
-    std::string phone;            // the PhoneNumber of the entry that opened the call
+    std::string phone;             // the PhoneNumber of the entry that opened the call
     std::vector<AddedPage> pages;  // in call order (AddPageFirst puts a page in front)
     std::vector<std::pair<std::string, std::string>> numeric;  // (PagerID, text) per numeric send
     int alphaSends = 0;
     std::vector<const PagerRecord*> errorsShown;  // ShowError's argument per call
 };
 
+using SendScript = std::function<int(std::vector<AddedPage>&)>;
+using NumericScript = std::function<int(const PagerRecord&, const std::string&)>;
+
 class CScriptedCall : public IPageCall {
 public:
-    CScriptedCall(CallRecord& record, std::function<int(std::vector<AddedPage>&)> onSend,
-                  std::function<int(const PagerRecord&, const std::string&)> onNumeric)
+    CScriptedCall(CallRecord& record, SendScript onSend, NumericScript onNumeric)
         : m_record(record), m_onSend(std::move(onSend)), m_onNumeric(std::move(onNumeric))
     {
     }
     void AddPage(bool counted, PagerRecord& entry, const std::string& message, const std::string& logText) override
     {
-        entry.DeliveryStatus = 0;
-        m_record.pages.push_back({counted, &entry, message, logText, entry});
+        Add(m_record.pages.end(), counted, entry, message, logText);
     }
     void AddPageFirst(bool counted, PagerRecord& entry, const std::string& message,
                       const std::string& logText) override
     {
-        entry.DeliveryStatus = 0;
-        m_record.pages.insert(m_record.pages.begin(), {counted, &entry, message, logText, entry});
+        Add(m_record.pages.begin(), counted, entry, message, logText);
     }
     int SendAlphaPages() override
     {
@@ -60,12 +60,7 @@ public:
         return m_onNumeric ? m_onNumeric(entry, text) : 0;
     }
     void ShowError(const PagerRecord* single) override { m_record.errorsShown.push_back(single); }
-    int CountedPages() const override
-    {
-        int n = 0;
-        for (const auto& page : m_record.pages) n += page.counted;
-        return n;
-    }
+    int CountedPages() const override { return static_cast<int>(Counted().size()); }
     std::vector<CountedPage> Counted() const override
     {
         std::vector<CountedPage> counted;
@@ -76,9 +71,16 @@ public:
     bool IsSnpp() const override { return m_record.snpp; }
 
 private:
+    void Add(std::vector<AddedPage>::iterator at, bool counted, PagerRecord& entry, const std::string& message,
+             const std::string& logText)
+    {
+        entry.DeliveryStatus = 0;
+        m_record.pages.insert(at, {counted, &entry, message, logText, entry});
+    }
+
     CallRecord& m_record;
-    std::function<int(std::vector<AddedPage>&)> m_onSend;
-    std::function<int(const PagerRecord&, const std::string&)> m_onNumeric;
+    SendScript m_onSend;
+    NumericScript m_onNumeric;
 };
 
 class CScriptedTransports : public ITransports {
@@ -91,9 +93,8 @@ public:
         return gatewayResult;
     }
 
-    // Results for the calls' sends, in the order the calls are made; 0 when none is left.
-    std::deque<std::function<int(std::vector<AddedPage>&)>> sendScripts;
-    std::function<int(const PagerRecord&, const std::string&)> numericScript;
+    std::deque<SendScript> sendScripts;  // for the calls' sends, in call order; 0 when none is left
+    NumericScript numericScript;
     std::deque<CallRecord> calls;  // deque: the calls keep a reference to their record
     struct Handed {
         std::string name, text;
@@ -105,15 +106,15 @@ public:
 private:
     std::unique_ptr<IPageCall> Make(const PagerRecord& entry, bool snpp)
     {
-        calls.emplace_back();
-        calls.back().snpp = snpp;
-        calls.back().phone = entry.PhoneNumber;
-        std::function<int(std::vector<AddedPage>&)> script;
+        CallRecord& record = calls.emplace_back();
+        record.snpp = snpp;
+        record.phone = entry.PhoneNumber;
+        SendScript script;
         if (!sendScripts.empty()) {
             script = sendScripts.front();
             sendScripts.pop_front();
         }
-        return std::make_unique<CScriptedCall>(calls.back(), script, numericScript);
+        return std::make_unique<CScriptedCall>(record, script, numericScript);
     }
 };
 
@@ -122,19 +123,18 @@ public:
     bool OpenPagePort(bool showMessages, const std::string& baudText) override
     {
         events.push_back("open page " + baudText + (showMessages ? " shown" : " quiet"));
-        pageOpen = openResult;
-        return openResult;
+        return pageOpen = openResult;
     }
     bool OpenMonitorPort(bool) override
     {
         events.push_back("open monitor");
-        monitorOpen = true;
-        return true;
+        return monitorOpen = true;
     }
     void ClosePagePort() override
     {
         events.push_back("close page");
         pageOpen = false;
+        port = nullptr;
     }
     void CloseMonitorPort() override
     {
@@ -143,11 +143,12 @@ public:
     }
     void EnsurePageBaud(bool, const std::string& baudText) override { bauds.push_back(baudText); }
     bool IsMonitorOpen() const override { return monitorOpen; }
-    IBytePort* PagePort() override { return nullptr; }
+    IBytePort* PagePort() override { return port; }
 
     bool openResult = true;
     bool pageOpen = false;
     bool monitorOpen = false;
+    IBytePort* port = nullptr;  // what PagePort() gives until the page port is closed
     std::vector<std::string> events;
     std::vector<std::string> bauds;
 };

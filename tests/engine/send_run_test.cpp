@@ -333,18 +333,10 @@ TEST_F(SendRunTest, ExitDuringACallLogsItsPagesAndTheRestAsCancelled)
     EXPECT_EQ(ErrorLog(), kAt + "Error 2 To A: hi\n" + kAt + "Error 2 To B: there\n");
 }
 
-TEST_F(SendRunTest, TheMonitorPortIsLentToThePageRunAndGivenBack)
+TEST_F(SendRunTest, TheRunShowsItsProgressSwitchesTheCommandsAndBorrowsTheMonitorPort)
 {
     settings.Write(key::MonitorPort, "/dev/ttyS0");
     ports.monitorOpen = true;
-    AddPager("A");
-    Queue("A", "hi");
-    Run();
-    EXPECT_THAT(ports.events, ElementsAre("close monitor", "open page 300 shown", "close page", "open monitor"));
-}
-
-TEST_F(SendRunTest, TheRunShowsItsProgressAndSwitchesTheCommands)
-{
     settings.Write(key::AutoMinimize, "1");
     settings.Write(key::AutoExit, "1");
     AddPager("A");
@@ -355,6 +347,7 @@ TEST_F(SendRunTest, TheRunShowsItsProgressAndSwitchesTheCommands)
     EXPECT_THAT(view.statusField, ElementsAre("Paging 1 of 2: A", "Paging 2 of 2: B", "Idle"));
     EXPECT_THAT(view.pageInProgress, ElementsAre(true, false));
     EXPECT_THAT(view.queueCounts, ElementsAre(0));
+    EXPECT_THAT(ports.events, ElementsAre("close monitor", "open page 300 shown", "close page", "open monitor"));
     EXPECT_EQ(view.minimizeCalls, 1);
     EXPECT_EQ(view.exitPosts, 1);
     EXPECT_TRUE(queue.requests.empty());

@@ -9,6 +9,7 @@
 #include "settings/memory_settings.h"
 #include "tests/modem/pty_fixture.h"
 #include "tests/sim/real_time_pump.h"
+#include "tests/sim/sim_process.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_dir.h"
 
@@ -19,19 +20,20 @@ using Texts = std::vector<std::string>;
 
 class PortSlotsTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { settings.Write(key::PagePortBaud, "300"); }
+    // The paging central's own process on the far end of a pseudo-terminal.
+    void Start(const std::string& script = "")
     {
-        ASSERT_TRUE(pty.ok);
-        settings.Write(key::PagePortBaud, "300");
+        ASSERT_TRUE(central.Start(dir.path(), script));
+        settings.Write(key::PagePort, central.Line());
     }
-    CPortSlots& Slots(const sim::SimScript& script = {})
+    Texts Commands() const { return central.Records("COMMAND"); }
+    std::string Received()  // every byte the central got, once it has stopped
     {
-        if (slots) return *slots;
-        central = std::make_unique<sim::CPagingCentral>(script);
-        line = std::make_unique<sim::CPtyCentral>(*central, pty.master);
-        pump = std::make_unique<sim::CRealTimePump>(line.get());
-        slots = std::make_unique<CPortSlots>(settings, boxes, *pump, clock);
-        return *slots;
+        central.Stop();
+        std::string all;
+        for (const std::string& chunk : central.Records("RX")) all += chunk.substr(chunk.find(' ') + 1);
+        return all;
     }
     bool LineIsFree(const std::string& path)
     {
@@ -41,127 +43,124 @@ protected:
     long Speed(IBytePort* port) const { return port ? ReadSpeed(port->Fd()) : 0; }
     std::string Shown() const { return boxes.shown.empty() ? "" : boxes.shown.back().text; }
 
-    test::CPty pty;
+    test::CTempDir dir;
     CMemorySettings settings;
     test::CRecordingMessageBox boxes;
     CSystemClock clock;
-    std::unique_ptr<sim::CPagingCentral> central;
-    std::unique_ptr<sim::CPtyCentral> line;
-    std::unique_ptr<sim::CRealTimePump> pump;
-    std::unique_ptr<CPortSlots> slots;
+    sim::CRealTimePump pump;
+    CPortSlots slots {settings, boxes, pump, clock};
+    sim::CSimProcess central;
 };
 
 TEST_F(PortSlotsTest, NoneStaysClosedSilentlyAndGatewayNamesOpenNoPort)
 {
-    EXPECT_FALSE(Slots().OpenPagePort(true, "<default>"));
-    EXPECT_FALSE(Slots().OpenMonitorPort(true));
-    EXPECT_EQ(Slots().PageHandle(), -1);
+    EXPECT_FALSE(slots.OpenPagePort(true, "<default>"));
+    EXPECT_FALSE(slots.OpenMonitorPort(true));
+    EXPECT_EQ(slots.PageHandle(), -1);
     for (const char* gateway : {"MD", "EX", "SV"}) {
         settings.Write(key::PagePort, gateway);
-        EXPECT_TRUE(Slots().OpenPagePort(true, "<default>"));
-        EXPECT_TRUE(Slots().IsPageGateway());
-        EXPECT_EQ(Slots().PageHandle(), kGatewayHandle);
-        EXPECT_EQ(Slots().PagePort(), nullptr);
-        Slots().ClosePagePort();
-        EXPECT_FALSE(Slots().IsPageGateway());
+        EXPECT_TRUE(slots.OpenPagePort(true, "<default>"));
+        EXPECT_TRUE(slots.IsPageGateway());
+        EXPECT_EQ(slots.PageHandle(), kGatewayHandle);
+        EXPECT_EQ(slots.PagePort(), nullptr);
+        slots.ClosePagePort();
+        EXPECT_FALSE(slots.IsPageGateway());
     }
     EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(PortSlotsTest, OpensAndInitialisesAtTheRewrittenSpeedAndReopensOnlyForAnotherOne)
 {
-    settings.Write(key::PagePort, pty.path);
+    Start();
     settings.Write(key::PagePortBaud, "9600");
     settings.Write(key::PageInitializationString, "ATM1Q0X4E0V1S7=255&N1");
-    ASSERT_TRUE(Slots().OpenPagePort(true, "<default>")) << boxes.Texts();
-    EXPECT_EQ(Slots().CurrentPageBaud(), 9600);
-    EXPECT_EQ(Speed(Slots().PagePort()), 9600);
-    EXPECT_TRUE(Slots().OpenPagePort(true, "1200"));  // opening an open port does nothing
-    IBytePort* first = Slots().PagePort();
-    Slots().EnsurePageBaud(true, "<default>");
-    Slots().EnsurePageBaud(true, "9600");
-    EXPECT_EQ(Slots().PagePort(), first);
-    EXPECT_EQ(central->Commands(), (Texts {"ATM1Q0X4E0V1S7=255&N6"}));
+    ASSERT_TRUE(slots.OpenPagePort(true, "<default>")) << boxes.Texts();
+    EXPECT_EQ(slots.CurrentPageBaud(), 9600);
+    EXPECT_EQ(Speed(slots.PagePort()), 9600);
+    EXPECT_TRUE(slots.OpenPagePort(true, "1200"));  // opening an open port does nothing
+    IBytePort* first = slots.PagePort();
+    slots.EnsurePageBaud(true, "<default>");
+    slots.EnsurePageBaud(true, "9600");
+    EXPECT_EQ(slots.PagePort(), first);
+    EXPECT_EQ(Commands(), (Texts {"ATM1Q0X4E0V1S7=255&N6"}));
 
-    Slots().ClosePagePort();
-    ASSERT_TRUE(Slots().OpenPagePort(true, "2400"));  // an explicit speed beats the setting
-    EXPECT_EQ(Speed(Slots().PagePort()), 2400);
-    Slots().EnsurePageBaud(true, "1200");
-    EXPECT_EQ(Slots().CurrentPageBaud(), 1200);
-    EXPECT_EQ(Speed(Slots().PagePort()), 1200);
-    EXPECT_EQ(central->Commands(), (Texts {"ATM1Q0X4E0V1S7=255&N6", "ATM1Q0X4E0V1S7=255&N3", "ATM1Q0X4E0V1S7=255&N2"}));
+    slots.ClosePagePort();
+    ASSERT_TRUE(slots.OpenPagePort(true, "2400"));  // an explicit speed beats the setting
+    EXPECT_EQ(Speed(slots.PagePort()), 2400);
+    slots.EnsurePageBaud(true, "1200");
+    EXPECT_EQ(slots.CurrentPageBaud(), 1200);
+    EXPECT_EQ(Speed(slots.PagePort()), 1200);
+    EXPECT_EQ(Commands(), (Texts {"ATM1Q0X4E0V1S7=255&N6", "ATM1Q0X4E0V1S7=255&N3", "ATM1Q0X4E0V1S7=255&N2"}));
     EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(PortSlotsTest, AnInitialisationErrorClosesThePortAgainAndDirectSendsNothing)
 {
-    sim::SimScript script;
-    script.initReply = "ERROR\r\n";
-    settings.Write(key::PagePort, pty.path);
-    EXPECT_FALSE(Slots(script).OpenPagePort(true, "<default>"));
+    Start("init-reply ERROR\\r\\n\n");
+    EXPECT_FALSE(slots.OpenPagePort(true, "<default>"));
     EXPECT_EQ(Shown(),
               "Unable to initialize the page modem.  There is an unrecognized command in the initialization string.");
-    EXPECT_EQ(Slots().PagePort(), nullptr);
-    EXPECT_TRUE(LineIsFree(pty.path));  // closed for real: another program could take it
+    EXPECT_EQ(slots.PagePort(), nullptr);
+    EXPECT_TRUE(LineIsFree(central.Line()));  // closed for real: another program could take it
 
     settings.Write(key::PageInitializationString, "DIRECT");
-    EXPECT_TRUE(Slots().OpenPagePort(true, "<default>"));
-    EXPECT_EQ(central->Commands().size(), 1u);
-    EXPECT_EQ(pty.Drain(), "");
+    EXPECT_TRUE(slots.OpenPagePort(true, "<default>"));
+    slots.ClosePagePort();
+    EXPECT_EQ(Received(), "ATM1Q0X4E0V1S7=255<CR>");  // only the first open's command
 }
 
 TEST_F(PortSlotsTest, OnePortInBothRolesIsSharedAndClosedOnce)
 {
-    settings.Write(key::PagePort, pty.path);
-    settings.Write(key::MonitorPort, pty.path);
+    Start();
+    settings.Write(key::MonitorPort, central.Line());
     settings.Write(key::PagePortBaud, "2400");
     settings.Write(key::MonitorInitializationString, "E0V1&N1");  // not rewritten
-    ASSERT_TRUE(Slots().OpenMonitorPort(true)) << boxes.Texts();
-    ASSERT_TRUE(Slots().OpenPagePort(true, "<default>"));
-    EXPECT_TRUE(Slots().SharesOnePort());
-    EXPECT_EQ(Slots().PagePort(), Slots().MonitorPort());
-    EXPECT_EQ(central->Commands(), (Texts {"ATE0V1&N1"}));  // the page role sent no second one
-    EXPECT_EQ(Speed(Slots().MonitorPort()), 2400);  // the page port's line settings
+    ASSERT_TRUE(slots.OpenMonitorPort(true)) << boxes.Texts();
+    ASSERT_TRUE(slots.OpenPagePort(true, "<default>"));
+    EXPECT_TRUE(slots.SharesOnePort());
+    EXPECT_EQ(slots.PagePort(), slots.MonitorPort());
+    EXPECT_EQ(Commands(), (Texts {"ATE0V1&N1"}));  // the page role sent no second one
+    EXPECT_EQ(Speed(slots.MonitorPort()), 2400);  // the page port's line settings
 
-    Slots().ClosePagePort();
-    EXPECT_FALSE(Slots().IsMonitorOpen());
-    EXPECT_TRUE(LineIsFree(pty.path));
-    ASSERT_TRUE(Slots().OpenPagePort(true, "<default>"));
-    ASSERT_TRUE(Slots().OpenMonitorPort(true));
-    Slots().CloseMonitorPort();
-    EXPECT_FALSE(Slots().IsPageOpen());
+    slots.ClosePagePort();
+    EXPECT_FALSE(slots.IsMonitorOpen());
+    EXPECT_TRUE(LineIsFree(central.Line()));
+    ASSERT_TRUE(slots.OpenPagePort(true, "<default>"));
+    ASSERT_TRUE(slots.OpenMonitorPort(true));
+    slots.CloseMonitorPort();
+    EXPECT_FALSE(slots.IsPageOpen());
 }
 
 TEST_F(PortSlotsTest, RochelleUnitsRunAtTheirOwnSpeedWithoutCommands)
 {
-    settings.Write(key::MonitorPort, pty.path);
+    Start();
+    settings.Write(key::MonitorPort, central.Line());
     settings.Write(key::PagePortWordLen, "7");
     settings.Write(key::PagePortParity, "E");
     for (auto [type, baud] : {std::pair<const char*, long> {kRochelle2802, 2400}, {kRochelleAni323, 1200}}) {
         settings.Write(key::MonitorModemType, type);
-        ASSERT_TRUE(Slots().OpenMonitorPort(true)) << type;
-        EXPECT_EQ(Speed(Slots().MonitorPort()), baud) << type;
+        ASSERT_TRUE(slots.OpenMonitorPort(true)) << type;
+        EXPECT_EQ(Speed(slots.MonitorPort()), baud) << type;
         termios tio {};
-        tcgetattr(Slots().MonitorPort()->Fd(), &tio);
+        tcgetattr(slots.MonitorPort()->Fd(), &tio);
         EXPECT_EQ(tio.c_cflag & (PARENB | CSTOPB), 0u) << type;
-        Slots().CloseMonitorPort();
+        slots.CloseMonitorPort();
     }
-    EXPECT_TRUE(central->Commands().empty());
-    EXPECT_EQ(pty.Drain(), "");
+    EXPECT_EQ(Received(), "");
 }
 
 TEST_F(PortSlotsTest, EveryFailureTextUnderCommunicationsError)
 {
     test::CTempDir dir;
-    test::CLockHolder holder(pty.path);
+    test::CPty held, other;
+    test::CLockHolder holder(held.path);
     ASSERT_TRUE(holder.locked);
-    test::CPty other;
     const Texts missing = {"The selected Page Modem Port does not exist.",
                            "The selected Monitor Modem Port does not exist."};
     const std::tuple<std::string, std::string, std::string, Texts> cases[] = {  // port, word length, page baud
         {dir.File("no-such-tty"), "7", "<default>", missing},
         {::access("/dev/ttyS8", F_OK) == 0 ? dir.File("no-such-tty") : "COM9", "7", "<default>", missing},
-        {pty.path, "7", "<default>",
+        {held.path, "7", "<default>",
          {"The selected Page Modem Port is in use by another application.",
           "The selected Monitor Modem Port is in use by another application."}},
         {dir.path(), "7", "<default>",
@@ -178,8 +177,8 @@ TEST_F(PortSlotsTest, EveryFailureTextUnderCommunicationsError)
         settings.Write(key::MonitorPort, texts.size() == 2 ? port : "NONE");
         settings.Write(key::PagePortWordLen, wordLength);
         boxes.shown.clear();
-        EXPECT_FALSE(Slots().OpenPagePort(true, baud)) << port;
-        EXPECT_FALSE(Slots().OpenMonitorPort(true)) << port;
+        EXPECT_FALSE(slots.OpenPagePort(true, baud)) << port;
+        EXPECT_FALSE(slots.OpenMonitorPort(true)) << port;
         ASSERT_EQ(boxes.shown.size(), texts.size()) << port << "\n" << boxes.Texts();
         for (std::size_t i = 0; i < texts.size(); ++i) {
             EXPECT_EQ(boxes.shown[i].text, texts[i]);
@@ -187,8 +186,8 @@ TEST_F(PortSlotsTest, EveryFailureTextUnderCommunicationsError)
             EXPECT_EQ(boxes.shown[i].icon, MbIcon::Warning);
         }
         boxes.shown.clear();  // without messages every failure is silent
-        EXPECT_FALSE(Slots().OpenPagePort(false, baud));
-        EXPECT_FALSE(Slots().OpenMonitorPort(false));
+        EXPECT_FALSE(slots.OpenPagePort(false, baud));
+        EXPECT_FALSE(slots.OpenMonitorPort(false));
         EXPECT_TRUE(boxes.shown.empty()) << port;
     }
     EXPECT_TRUE(LineIsFree(other.path));  // refused settings leave the line free

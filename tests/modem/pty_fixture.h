@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "tests/sim/pty_central.h"
+#include "tests/sim/pty_pair.h"
 
 namespace corvane::test {
 

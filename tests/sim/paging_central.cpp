@@ -181,7 +181,7 @@ void CPagingCentral::ExecuteLine(const std::string& line, std::uint64_t now)
     static const std::regex kToken(R"(\s+|([EQVXMLZAIHO])\d*|&[A-Z]\d*|S\d+(=\d*|\?)|)"
                                    R"(\+[A-Z]+(=[A-Z0-9,]*)?;?|[%$][A-Z]+\d*|D(.*))",
                                    std::regex::icase);
-    bool hangUp = false, online = false;
+    bool hangUp = false;
     for (auto it = command.cbegin() + 2; it != command.cend();) {
         std::smatch m;
         if (!std::regex_search(it, command.cend(), m, kToken, std::regex_constants::match_continuous)) {
@@ -190,7 +190,6 @@ void CPagingCentral::ExecuteLine(const std::string& line, std::uint64_t now)
         }
         if (m[4].matched) return StartDial(m.str(4), now);
         hangUp = hangUp || (m[1].matched && Upper(*m[1].first) == 'H');
-        online = online || (m[1].matched && Upper(*m[1].first) == 'O');
         it = m[0].second;
     }
     if (hangUp) {
@@ -201,9 +200,6 @@ void CPagingCentral::ExecuteLine(const std::string& line, std::uint64_t now)
         m_nextPromptAt.reset();
         m_dropAt.reset();
         Send("OK\r\n", now + kModemMs);
-    } else if (online && m_modem == Modem::OnlineCommand) {
-        m_modem = Modem::Online;
-        Send(m_script.connectText, now + kModemMs);
     } else {
         Send(m_script.initReply, now + kModemMs);
     }
@@ -227,9 +223,6 @@ void CPagingCentral::StartDial(const std::string& dial, std::uint64_t now)
     if (m_script.numeric && m_dialOutcome == DialOutcome::Connect) {
         // A numeric paging line never answers with a carrier; it may hang up on us.
         if (m_script.numericBusyAtMs >= 0) m_dialEventAt = now + static_cast<std::uint64_t>(m_script.numericBusyAtMs);
-    } else if (m_dialOutcome == DialOutcome::Flood) {
-        m_flooding = true;
-        m_floodLast = now;
     } else if (m_dialOutcome != DialOutcome::NoAnswer) {
         m_dialEventAt = now + static_cast<std::uint64_t>(m_script.dialReplyMs);
     }
@@ -252,7 +245,6 @@ void CPagingCentral::AbortDial(std::uint64_t now)
 {
     if (m_script.numeric && m_dialOutcome == DialOutcome::Connect) EndNumeric(now);
     m_dialEventAt.reset();
-    m_flooding = false;
     m_modem = Modem::Command;
     Send("NO CARRIER\r\n", now + kModemMs);
 }

@@ -15,7 +15,7 @@
 
 namespace corvane::sim {
 
-enum class DialOutcome { Connect, Busy, NoDialtone, NoDialTone, NoAnswer, Flood };
+enum class DialOutcome { Connect, Busy, NoDialtone, NoDialTone, NoAnswer };
 enum class IdPrompt { Unprompted, AfterCr, Never };
 enum class TapReply { Ack, Nak, Rs, EscEot, None };
 
@@ -25,7 +25,7 @@ struct SimScript {
     DialOutcome laterDials = DialOutcome::Connect;
     int dialReplyMs = 3000;            // from the dial to CONNECT, BUSY or NO DIALTONE
     std::string connectText = "CONNECT 2400\r\n";
-    int floodBytesPerSecond = 20000;   // for DialOutcome::Flood and floodAfterConnect
+    int floodBytesPerSecond = 20000;   // for floodAfterConnect
     // Numeric mode: a "connected" dial meets silence while the modem keys the digits; the
     // page is taken once the caller stayed on long enough to key them.
     bool numeric = false;
@@ -79,8 +79,8 @@ public:
     int Blocks() const { return m_blocks; }
     bool Online() const { return m_modem == Modem::Online; }
 
-    // Every record as it happens ("PAGE 123\tHello", "COMMAND ATDT5551212", "ERROR ..."),
-    // for a transcript file.
+    // Every record as it happens ("PAGE 123\tHello", "COMMAND ATDT5551212", "ERROR ..."), for
+    // a transcript.
     std::function<void(const std::string&)> onRecord;
 
     static std::string Checksum(std::string_view stxThroughEtx);
@@ -110,7 +110,7 @@ private:
     void Error(const std::string& text);
 
     SimScript m_script;
-    std::multimap<std::uint64_t, std::string> m_out;
+    std::multimap<std::uint64_t, std::string> m_out;  // what the caller will receive, by time
     std::size_t m_outBytes = 0;
     bool m_gone = false, m_started = false;
 

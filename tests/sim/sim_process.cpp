@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "tests/sim/pty_central.h"
+#include "tests/sim/pty_pair.h"
 
 extern char** environ;
 
