@@ -1,11 +1,8 @@
 #pragma once
-// Real pseudo-terminals for the port tests, and a process that holds a device the way
-// another program would.
+// Real pseudo-terminals for the port tests, and a device held the way another program would.
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/file.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
@@ -40,34 +37,22 @@ struct CPty {
     std::string path;
 };
 
-// A child process that opens the device and locks it, until the object goes.
+// The device opened and locked as another program would hold it: a lock on a second open
+// file conflicts even within one process.
 struct CLockHolder {
-    explicit CLockHolder(const std::string& path)
+    explicit CLockHolder(const std::string& path) : fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK))
     {
-        int ready[2];
-        if (::pipe(ready) != 0) return;
-        if ((pid = ::fork()) == 0) {
-            int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-            char result = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 'L' : 'F';
-            (void)!::write(ready[1], &result, 1);
-            for (;;) ::pause();
-        }
-        ::close(ready[1]);
-        char result = 0;
-        locked = ::read(ready[0], &result, 1) == 1 && result == 'L';
-        ::close(ready[0]);
+        locked = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     }
     ~CLockHolder()
     {
-        if (pid <= 0) return;
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, nullptr, 0);
+        if (fd >= 0) ::close(fd);
     }
     CLockHolder(const CLockHolder&) = delete;
     CLockHolder& operator=(const CLockHolder&) = delete;
 
+    int fd;
     bool locked = false;
-    pid_t pid = -1;
 };
 
 }  // namespace corvane::test
