@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "net/poll_pump.h"
+#include "common/poll_pump.h"
 #include "net/snpp_client.h"
 #include "tests/support/fakes.h"
 

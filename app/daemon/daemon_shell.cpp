@@ -1,7 +1,8 @@
 #include "app/daemon/daemon_shell.h"
 
-#include <poll.h>
 #include <unistd.h>
+
+#include "common/poll_pump.h"
 
 namespace corvane {
 
@@ -24,11 +25,7 @@ MbAnswer CStderrMessageBox::Show(const std::string& text, const std::string& cap
 
 PumpResult CDaemonPump::Wait(int maxMs, int fd, bool takeEvents)
 {
-    if (!takeEvents) {
-        pollfd p{fd, POLLIN, 0};
-        ::poll(&p, fd >= 0 ? 1 : 0, maxMs);
-        return PumpResult::Continue;
-    }
+    if (!takeEvents) return CPollPump().Wait(maxMs, fd, false);
     auto pending = [this] {
         if (m_cancel) {
             m_cancel = false;

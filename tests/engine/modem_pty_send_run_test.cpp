@@ -13,7 +13,7 @@
 #include "modem/port_slots.h"
 #include "settings/memory_settings.h"
 #include "tests/sim/pty_pair.h"
-#include "tests/sim/real_time_pump.h"
+#include "common/poll_pump.h"
 #include "tests/sim/sim_process.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_dir.h"
@@ -82,7 +82,7 @@ protected:
     CRecordingMessageBox boxes;
     DataFiles files {dir.path(), settings, boxes};
     CFixedDateClock clock;
-    sim::CRealTimePump pump;
+    CPollPump pump;
     CFakeMainView view;
     CPortSlots slots {settings, boxes, pump, clock};
     CTransports transports {{settings, slots, &view, pump, clock, boxes}};

@@ -8,7 +8,7 @@
 #include "modem/serial_speed.h"
 #include "settings/memory_settings.h"
 #include "tests/modem/pty_fixture.h"
-#include "tests/sim/real_time_pump.h"
+#include "common/poll_pump.h"
 #include "tests/sim/sim_process.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_dir.h"
@@ -47,7 +47,7 @@ protected:
     CMemorySettings settings;
     test::CRecordingMessageBox boxes;
     CSystemClock clock;
-    sim::CRealTimePump pump;
+    CPollPump pump;
     CPortSlots slots {settings, boxes, pump, clock};
     sim::CSimProcess central;
 };

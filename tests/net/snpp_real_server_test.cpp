@@ -8,7 +8,7 @@
 
 #include "engine/send_run.h"
 #include "engine/transports.h"
-#include "net/poll_pump.h"
+#include "common/poll_pump.h"
 #include "net/snpp_client.h"
 #include "settings/memory_settings.h"
 #include "tests/engine/send_run_doubles.h"

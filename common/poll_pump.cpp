@@ -1,4 +1,4 @@
-#include "net/poll_pump.h"
+#include "common/poll_pump.h"
 
 #include <poll.h>
 
@@ -7,7 +7,7 @@ namespace corvane {
 PumpResult CPollPump::Wait(int maxMs, int fd, bool /*takeEvents*/)
 {
     pollfd p{fd, POLLIN, 0};
-    ::poll(&p, 1, maxMs > 0 ? maxMs : 0);  // a negative fd just sleeps
+    ::poll(&p, fd >= 0 ? 1 : 0, maxMs > 0 ? maxMs : 0);
     return PumpResult::Continue;
 }
 
