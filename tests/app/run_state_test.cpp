@@ -7,6 +7,7 @@
 #include "settings/memory_settings.h"
 #include "tests/app/app_fakes.h"
 #include "tests/engine/send_run_doubles.h"
+#include "tests/support/fake_frame.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_dir.h"
 
@@ -14,35 +15,6 @@ namespace corvane::test {
 namespace {
 
 using ::testing::ElementsAre;
-
-// The frame: the main view's records, and what only the frame is asked.
-class CFakeFrame : public CFakeMainView, public IFrameShell {
-public:
-    void SetStatus(const std::string& t) override { CFakeMainView::SetStatus(t); }
-    void ResetStatus() override { CFakeMainView::ResetStatus(); }
-    void SetStatusField(const std::string& t) override { CFakeMainView::SetStatusField(t); }
-    void SetQueueCount(int c) override { CFakeMainView::SetQueueCount(c); }
-    void SetPageInProgress(bool p) override { CFakeMainView::SetPageInProgress(p); }
-    void Minimize() override { CFakeMainView::Minimize(); }
-    void Restore() override { CFakeMainView::Restore(); }
-    bool IsMinimized() const override { return CFakeMainView::IsMinimized(); }
-    void PostExit() override { CFakeMainView::PostExit(); }
-    void RefreshPagerList() override { CFakeMainView::RefreshPagerList(); }
-
-    void SetTitle(const std::string& title) override { titles.push_back(title); }
-    void ShowManualMonitoring(bool) override {}
-    void CloseProgram() override { ++closes; }
-    void PostCancel() override { ++cancels; }
-    void AddNewPager() override {}
-    void ShowSwitches(const SwitchState& state) override { switches = state; }
-    void ShowAlternateIcon(bool alternate) override { icons.push_back(alternate); }
-
-    std::vector<std::string> titles;
-    int closes = 0;
-    int cancels = 0;
-    SwitchState switches;
-    std::vector<bool> icons;
-};
 
 class RunStateTest : public ::testing::Test {
 protected:

@@ -17,42 +17,11 @@
 #include "directory/pager_list.h"
 #include "settings/memory_settings.h"
 #include "tests/engine/send_run_doubles.h"
+#include "tests/support/fake_frame.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_dir.h"
 
 namespace corvane::test {
-
-class CFakeFrame : public CFakeMainView, public IFrameShell {
-public:
-    void SetStatus(const std::string& t) override { CFakeMainView::SetStatus(t); }
-    void ResetStatus() override { CFakeMainView::ResetStatus(); }
-    void SetStatusField(const std::string& t) override { CFakeMainView::SetStatusField(t); }
-    void SetQueueCount(int c) override { CFakeMainView::SetQueueCount(c); }
-    void SetPageInProgress(bool p) override { CFakeMainView::SetPageInProgress(p); }
-    void Minimize() override { CFakeMainView::Minimize(); }
-    void Restore() override { CFakeMainView::Restore(); }
-    bool IsMinimized() const override { return CFakeMainView::IsMinimized(); }
-    void PostExit() override { CFakeMainView::PostExit(); }
-    void RefreshPagerList() override { CFakeMainView::RefreshPagerList(); }
-    void SetTitle(const std::string&) override {}
-    void ShowManualMonitoring(bool) override {}
-    void CloseProgram() override {}
-    void PostCancel() override { ++cancels; }
-    void AddNewPager() override {}
-    void ShowSwitches(const SwitchState&) override {}
-    void ShowAlternateIcon(bool) override {}
-    int cancels = 0;
-};
-
-class CFakeHooks : public IHookLibrary {
-public:
-    int RegisterHookSendWindow(int) override { return 1; }
-    int StartCBT() override { return 1; }
-    int StopCBT() override { return 1; }
-    int StartKeyOrMouse() override { return 1; }
-    int StopKeyOrMouse() override { return 1; }
-    bool ActivateScreenSaver() override { return false; }
-};
 
 // A run state of fakes over a fresh data directory, and the main window's commands.
 struct CProgramFixture {
@@ -98,7 +67,7 @@ struct CProgramFixture {
     CFakePump pump{clock};
     CFakePorts ports;
     CScriptedTransports transports;
-    CFakeHooks hooks;
+    CNoHooks hooks;
     std::unique_ptr<CRunState> state = std::make_unique<CRunState>(
         RunStateDeps{settings, boxes, frame, pump, clock, ports, transports, hooks, "Corvane", dir.path()});
     QWidget window;

@@ -18,6 +18,7 @@
 #include "directory/pager_list.h"
 #include "settings/memory_settings.h"
 #include "tests/engine/send_run_doubles.h"
+#include "tests/support/fake_frame.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_dir.h"
 
@@ -37,16 +38,6 @@ inline const ShownBox* FindBox(const CRecordingMessageBox& boxes, const std::str
         if (box.caption == caption) return &box;
     return nullptr;
 }
-
-class CNoHooks final : public IHookLibrary {
-public:
-    int RegisterHookSendWindow(int) override { return 1; }
-    int StartCBT() override { return 1; }
-    int StopCBT() override { return 1; }
-    int StartKeyOrMouse() override { return 1; }
-    int StopKeyOrMouse() override { return 1; }
-    bool ActivateScreenSaver() override { return false; }
-};
 
 struct PagerSpec {
     std::string name{};
