@@ -10,21 +10,11 @@
 
 #include "app/core/pager_fields.h"
 #include "app/gui/dialogs/individual_pager_dialog.h"
+#include "app/gui/dialogs/list_dialog_layout.h"
 #include "app/gui/dialogs/qt_text.h"
 #include "common/message_box.h"
 
 namespace corvane {
-
-namespace {
-
-QPushButton* Button(QWidget* parent, const char* text, const char* name)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    return button;
-}
-
-}  // namespace
 
 CPagerConfigDialog::CPagerConfigDialog(const DataFiles& files, std::function<void(const PagerRecord&)> test,
                                        QWidget* parent)
@@ -37,10 +27,10 @@ CPagerConfigDialog::CPagerConfigDialog(const DataFiles& files, std::function<voi
     m_list = new QListWidget(this);
     m_list->setObjectName("pagers");
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    QPushButton* add = Button(this, "Add", "add");
-    m_edit = Button(this, "Edit", "edit");
-    m_remove = Button(this, "Remove", "remove");
-    m_testButton = Button(this, "Test", "test");
+    QPushButton* add = NamedButton(this, "Add", "add");
+    m_edit = NamedButton(this, "Edit", "edit");
+    m_remove = NamedButton(this, "Remove", "remove");
+    m_testButton = NamedButton(this, "Test", "test");
     connect(add, &QPushButton::clicked, this, &CPagerConfigDialog::OnAdd);
     connect(m_edit, &QPushButton::clicked, this, &CPagerConfigDialog::OnEdit);
     connect(m_remove, &QPushButton::clicked, this, &CPagerConfigDialog::OnRemove);
@@ -48,19 +38,7 @@ CPagerConfigDialog::CPagerConfigDialog(const DataFiles& files, std::function<voi
     connect(m_list, &QListWidget::itemSelectionChanged, this, &CPagerConfigDialog::UpdateButtons);
     connect(m_list, &QListWidget::itemDoubleClicked, this, &CPagerConfigDialog::OnEdit);
 
-    auto* side = new QVBoxLayout;
-    for (QPushButton* button : {add, m_edit, m_remove, m_testButton}) side->addWidget(button);
-    side->addStretch();
-    auto* top = new QHBoxLayout;
-    top->addWidget(m_list);
-    top->addLayout(side);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName("buttons");
-    connect(buttons, &QDialogButtonBox::accepted, this, &CPagerConfigDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CPagerConfigDialog::reject);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(buttons);
+    LayOutListDialog(this, m_list, {add, m_edit, m_remove, m_testButton});
     Refresh();
 }
 

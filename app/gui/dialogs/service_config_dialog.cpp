@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "app/gui/dialogs/individual_service_dialog.h"
+#include "app/gui/dialogs/list_dialog_layout.h"
 #include "app/gui/dialogs/qt_text.h"
 
 namespace corvane {
@@ -21,31 +22,16 @@ CServiceConfigDialog::CServiceConfigDialog(const DataFiles& files, CPagerList& m
     m_list = new QListWidget(this);
     m_list->setObjectName("services");
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    auto* add = new QPushButton("Add", this);
-    add->setObjectName("add");
-    m_edit = new QPushButton("Edit", this);
-    m_edit->setObjectName("edit");
-    m_remove = new QPushButton("Remove", this);
-    m_remove->setObjectName("remove");
+    QPushButton* add = NamedButton(this, "Add", "add");
+    m_edit = NamedButton(this, "Edit", "edit");
+    m_remove = NamedButton(this, "Remove", "remove");
     connect(add, &QPushButton::clicked, this, &CServiceConfigDialog::OnAdd);
     connect(m_edit, &QPushButton::clicked, this, &CServiceConfigDialog::OnEdit);
     connect(m_remove, &QPushButton::clicked, this, &CServiceConfigDialog::OnRemove);
     connect(m_list, &QListWidget::itemSelectionChanged, this, &CServiceConfigDialog::UpdateButtons);
     connect(m_list, &QListWidget::itemDoubleClicked, this, &CServiceConfigDialog::OnEdit);
 
-    auto* side = new QVBoxLayout;
-    for (QPushButton* button : {add, m_edit, m_remove}) side->addWidget(button);
-    side->addStretch();
-    auto* top = new QHBoxLayout;
-    top->addWidget(m_list);
-    top->addLayout(side);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName("buttons");
-    connect(buttons, &QDialogButtonBox::accepted, this, &CServiceConfigDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CServiceConfigDialog::reject);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(buttons);
+    LayOutListDialog(this, m_list, {add, m_edit, m_remove});
     Refresh();
 }
 
