@@ -5,7 +5,7 @@
 #include <string>
 
 #include "common/clock.h"
-#include "engine/page_transport.h"
+#include "transport/page_transport.h"
 #include "settings/settings.h"
 
 namespace corvane {

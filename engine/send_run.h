@@ -8,7 +8,7 @@
 #include "common/main_view.h"
 #include "directory/pager_list.h"
 #include "engine/page_request.h"
-#include "engine/page_transport.h"
+#include "transport/page_transport.h"
 #include "modem/page_ports.h"
 
 namespace corvane {

@@ -6,7 +6,7 @@
 #include "common/event_pump.h"
 #include "common/message_box.h"
 #include "common/status_line.h"
-#include "engine/page_transport.h"
+#include "transport/page_transport.h"
 #include "modem/page_ports.h"
 #include "settings/settings.h"
 

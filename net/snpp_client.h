@@ -15,7 +15,7 @@
 #include "common/event_pump.h"
 #include "common/message_box.h"
 #include "common/status_line.h"
-#include "engine/page_transport.h"
+#include "transport/page_transport.h"
 
 namespace corvane {
 

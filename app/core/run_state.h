@@ -16,7 +16,7 @@
 #include "directory/message_texts.h"
 #include "directory/pager_list.h"
 #include "engine/page_request.h"
-#include "engine/page_transport.h"
+#include "transport/page_transport.h"
 #include "modem/page_ports.h"
 #include "settings/settings.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/page_transport.h"
+#include "transport/page_transport.h"
 #include "modem/page_ports.h"
 
 namespace corvane::test {
