@@ -24,9 +24,19 @@ function(corvane_test_suite name)
   # The environment is set by a script that runs after the discovered tests are
   # defined: gtest_discover_tests' PROPERTIES flattens a list-valued ENVIRONMENT, so
   # only its first variable would reach the tests.
-  set(environment "XDG_RUNTIME_DIR=${CORVANE_TEST_RUNTIME};TZ=UTC;CORVANE_SOURCE_DIR=${CMAKE_SOURCE_DIR};CORVANE_BINARY_DIR=${CMAKE_BINARY_DIR}")
+  set(environment "XDG_RUNTIME_DIR=${CORVANE_TEST_RUNTIME};TZ=UTC;CORVANE_SOURCE_DIR=${CMAKE_SOURCE_DIR};CORVANE_BINARY_DIR=${CMAKE_BINARY_DIR};${CORVANE_SERVER_ENVIRONMENT}")
   set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
   file(WRITE ${script} "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT \"${environment}\")\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
+endfunction()
+
+# The tests of a suite whose names match pattern (a regular expression; ".*" for all)
+# need the named test servers (imap smtp caldav pg hfaxd): ctest starts them first.
+function(corvane_suite_needs_servers name pattern)
+  list(TRANSFORM ARGN PREPEND server_ OUTPUT_VARIABLE fixtures)
+  string(MAKE_C_IDENTIFIER "${pattern}" tag)
+  set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_servers_${tag}.cmake)
+  file(WRITE ${script} "set(matching)\nforeach(t \${${name}_TESTS})\n  if(t MATCHES \"${pattern}\")\n    list(APPEND matching \${t})\n  endif()\nendforeach()\nif(matching)\n  set_tests_properties(\${matching} PROPERTIES FIXTURES_REQUIRED \"${fixtures}\")\nendif()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()
 
