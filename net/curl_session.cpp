@@ -1,0 +1,135 @@
+#include "net/curl_session.h"
+
+#include <poll.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <mutex>
+
+namespace corvane {
+namespace {
+
+constexpr long kConnectTimeoutMs = 15000;
+
+}  // namespace
+
+void InitialiseCurl()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+CCurlSession::CCurlSession(IEventPump& pump, const IClock& clock) : m_pump(pump), m_clock(clock) {}
+
+CCurlSession::~CCurlSession()
+{
+    Close();
+}
+
+void CCurlSession::Open()
+{
+    if (m_multi) return;
+    InitialiseCurl();
+    m_multi = curl_multi_init();
+    m_easy = curl_easy_init();
+    curl_multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, &CCurlSession::OnSocket);
+    curl_multi_setopt(m_multi, CURLMOPT_SOCKETDATA, this);
+}
+
+void CCurlSession::Close()
+{
+    if (m_easy) curl_easy_cleanup(m_easy);
+    if (m_multi) curl_multi_cleanup(m_multi);
+    m_easy = nullptr;
+    m_multi = nullptr;
+    m_socket = CURL_SOCKET_BAD;
+    m_socketWhat = CURL_POLL_NONE;
+}
+
+CURL* CCurlSession::Prepare()
+{
+    Open();
+    curl_easy_reset(m_easy);
+    m_errorBuffer[0] = '\0';
+    curl_easy_setopt(m_easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(m_easy, CURLOPT_ERRORBUFFER, m_errorBuffer);
+    curl_easy_setopt(m_easy, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
+    curl_easy_setopt(m_easy, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(m_easy, CURLOPT_SSL_VERIFYHOST, 2L);
+    // Tests bring a CA of their own; users rely on the system's store.
+    if (const char* caFile = std::getenv("CORVANE_CA_FILE"); caFile && *caFile)
+        curl_easy_setopt(m_easy, CURLOPT_CAINFO, caFile);
+    return m_easy;
+}
+
+int CCurlSession::OnSocket(CURL*, curl_socket_t socket, int what, void* self, void*)
+{
+    auto* session = static_cast<CCurlSession*>(self);
+    if (what == CURL_POLL_REMOVE) {
+        if (session->m_socket == socket) {
+            session->m_socket = CURL_SOCKET_BAD;
+            session->m_socketWhat = CURL_POLL_NONE;
+        }
+        return 0;
+    }
+    session->m_socket = socket;
+    session->m_socketWhat = what;
+    return 0;
+}
+
+CurlOutcome CCurlSession::Perform(int timeoutMs, bool takeEvents)
+{
+    CurlOutcome outcome;
+    Open();
+    curl_multi_add_handle(m_multi, m_easy);
+    const std::uint64_t start = m_clock.TickMs();
+    bool done = false;
+    while (!done) {
+        int running = 0;
+        curl_multi_perform(m_multi, &running);
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(m_multi, &queued)) {
+            if (message->msg != CURLMSG_DONE) continue;
+            outcome.code = message->data.result;
+            done = true;
+        }
+        if (done || running == 0) break;
+
+        std::uint64_t elapsed = m_clock.TickMs() - start;
+        if (elapsed >= static_cast<std::uint64_t>(timeoutMs)) {
+            outcome.timedOut = true;
+            break;
+        }
+        long curlWait = -1;
+        curl_multi_timeout(m_multi, &curlWait);
+        int wait = std::min<int>(kPumpIntervalMs, static_cast<int>(timeoutMs - elapsed));
+        if (curlWait >= 0) wait = std::min<int>(wait, static_cast<int>(curlWait));
+
+        // The pump waits for a readable descriptor only: a socket that libcurl wants to
+        // write to (a connect in progress, a large upload) is looked at directly and
+        // the pump only takes its events meanwhile.
+        int readFd = -1;
+        if (m_socket != CURL_SOCKET_BAD && (m_socketWhat & CURL_POLL_IN)) readFd = m_socket;
+        if (m_socket != CURL_SOCKET_BAD && (m_socketWhat & CURL_POLL_OUT)) {
+            pollfd p{m_socket, POLLOUT, 0};
+            if (::poll(&p, 1, 0) > 0) wait = 0;
+            else wait = std::min(wait, 5);
+        }
+        PumpResult pumped = m_pump.Wait(std::max(wait, 0), readFd, takeEvents);
+        if (pumped != PumpResult::Continue) {
+            outcome.cancelled = true;
+            break;
+        }
+    }
+    if (done) curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &outcome.responseCode);
+    outcome.error = m_errorBuffer;
+    if (outcome.error.empty() && outcome.code != CURLE_OK) outcome.error = curl_easy_strerror(outcome.code);
+    curl_multi_remove_handle(m_multi, m_easy);
+    if (outcome.cancelled || outcome.timedOut) {
+        // A transfer cut off in the middle leaves its connection in an unknown state.
+        Close();
+    }
+    return outcome;
+}
+
+}  // namespace corvane
