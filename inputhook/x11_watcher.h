@@ -29,6 +29,9 @@ public:
     int StartKeyOrMouse();
     int StopKeyOrMouse();
     int ActivateScreenSaver();
+    // Hands an event to the rules and posts what they say. Any thread: the desktop
+    // buses report their screen-saver starts through here too.
+    void Deliver(const InputEvent& event);
 
 private:
     // Tells the thread that the flags changed and waits until the X server has the new
@@ -38,7 +41,6 @@ private:
     bool EnsureThreadLocked();
     void Wake();
     void Run();
-    void Deliver(const InputEvent& event);
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
