@@ -8,11 +8,11 @@ PACKAGES=(
   g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
   # libraries
   qt6-base-dev libgl-dev libcurl4-openssl-dev libical-dev unixodbc-dev
-  libx11-dev libxi-dev libxss-dev libxkbcommon-dev
+  libx11-dev libxi-dev libxss-dev libxkbcommon-dev libsystemd-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb x11-xserver-utils x11-apps xdotool imagemagick socat poppler-utils trayer
-  libnet-snpp-perl procps
+  libnet-snpp-perl procps dbus
   # the real servers of the integration tests (tests/servers/test_servers.sh)
   dovecot-imapd python3-aiosmtpd radicale apache2-utils tzdata unixodbc libsqliteodbc
   odbc-postgresql postgresql-15 sqlite3 hylafax-server openssl curl ccache
