@@ -2,8 +2,11 @@
 // The desktop's own word that the user walked away: its screen saver or locker says
 // ActiveChanged(true) on the session bus, and logind sets the session's IdleHint on
 // the system bus where the desktop keeps it. Each rise of a source is one screen-saver
-// start; its fall is not the user's return (that is still a key or a real pointer
-// move). A source the desktop lacks (no session bus, no logind session) opens nothing.
+// start. Its fall is not the user's return, which is still a key or a real pointer
+// move: a locker also ends without the user (unlocked from elsewhere, an idle hint
+// cleared by a program), and monitoring that ended then would page nobody while the
+// user is away. A source the desktop lacks (no session bus, no logind session) opens
+// nothing.
 //
 // One thread uses an open CDesktopBus at a time: it waits on PollSet() and calls
 // Process().

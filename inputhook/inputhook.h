@@ -4,8 +4,11 @@
  * The program hands the library a descriptor (a socketpair end or a pipe's write end)
  * in place of a window. Each report is one InputHookRecord written to it, never
  * blocking: when the descriptor is full or closed the record is dropped. The library
- * watches the X server on a connection and a thread of its own; without a display
- * every call keeps its results and nothing is ever written.
+ * watches the X server on a connection and a thread of its own, and, for the screen
+ * saver's start, the desktop's message buses (the screen savers' ActiveChanged on the
+ * session bus, logind's IdleHint of the user's session) on another. Without a display
+ * every call keeps its results and no key or pointer move is ever reported; without a
+ * bus nothing of the buses runs.
  *
  * The exports may be called from any one thread (the program's user-interface thread).
  */
