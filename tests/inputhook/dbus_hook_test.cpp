@@ -196,26 +196,6 @@ TEST_F(DesktopBusTest, EachSourcesStartIsReportedOnceItsEndIsNot)
     EXPECT_EQ(Next(kNoReportWaitMs), 0u) << "a report beyond the starts";
 }
 
-TEST_F(DesktopBusTest, StartsAreReportedOnlyWhileDetectionIsOn)
-{
-    CBusPeer saver(m_sessionBus.Address());
-    saver.Own(kFreedesktop);
-    auto startAgain = [&] {
-        saver.ActiveChanged(kFreedesktop, false);
-        saver.ActiveChanged(kFreedesktop, true);
-    };
-    ASSERT_EQ(StartCBT(), 1);
-    ASSERT_EQ(StartCBT(), 0);
-    startAgain();
-    EXPECT_EQ(Next(), kScreenSaver);
-    ASSERT_EQ(StopCBT(), 1);
-    startAgain();
-    ASSERT_EQ(StartCBT(), 1);
-    EXPECT_EQ(Next(kNoReportWaitMs), 0u) << "said while detection was off";
-    startAgain();
-    EXPECT_EQ(Next(), kScreenSaver);
-}
-
 // No bus, no logind, no display: the calls keep their results, and nothing runs or
 // says a word.
 TEST_F(DesktopBusTest, AbsentBusesCostNothing)
