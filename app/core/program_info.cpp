@@ -41,7 +41,7 @@ std::string ProgramUsage(const std::string& program, bool withWindows)
                         : "  -Ffile       send the page commands of file, one a line\n";
     text += "  -Q           quiet: no boxes for page-modem errors or for pages sent by command\n"
             "  -M           start monitoring at once, without the screen saver\n"
-            "  -R           the e-mail monitor marks the mail it has paged about as read\n"
+            "  -R           the e-mail monitor marks the mail it has processed as read\n"
             "  -Sspec       scan for command files that match spec (wildcards allowed)\n"
             "  -Iseconds    seconds between two scans for command files, 1..3599 (default 5)\n"
             "  -Wdir/       the data directory, with its trailing slash (default: the current folder)\n";
