@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds Corvane and starts the desktop program. Without a -W
-# option of its own it runs on the demo pager directory that ships in data/demo/ (the
-# page log and the error log are then written there too).
+# Sets up the machine, builds Corvane and starts the desktop program. Without a -W option
+# of its own it starts the demo (scripts/demo.sh): the demo pagers of data/demo/ in a
+# scratch copy under build/demo/, a simulated paging company on a pseudo-terminal as the
+# page modem and an SNPP server on this machine, with settings of the demo's own; the
+# simulated paging company and the server stop when the program ends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo="$PWD"
@@ -21,7 +23,6 @@ for arg in "$@"; do
   case "$arg" in *-[Ww]*) own_dir=yes ;; esac
 done
 if [ "$own_dir" = no ]; then
-  cd "$repo/data/demo"
-  exec "$program" "-W$repo/data/demo/" "$@"
+  exec ./scripts/demo.sh "$program" "$@"
 fi
 exec "$program" "$@"

@@ -43,6 +43,11 @@ std::string PathValue(const std::string& line, std::size_t option)
 
 }  // namespace
 
+bool TakesNextArgument(const std::string& arg)
+{
+    return (IsQuotedOption(arg) && arg.size() == 2) || IsPathOption(arg);
+}
+
 std::string CommandLineFromArgs(int argc, const char* const* argv)
 {
     std::vector<std::string> parts;

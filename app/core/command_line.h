@@ -28,6 +28,10 @@ struct CommandLineOptions {
 // `'-P"John/Call me"'` both read as -P"John/Call me"; "-I 30" and "-W /data/" join too.
 std::string CommandLineFromArgs(int argc, const char* const* argv);
 
+// True for an option written apart from its value ("-P", "-K", "-F", "-I", "-S", "-W"):
+// the next argument is then that value, whatever it holds.
+bool TakesNextArgument(const std::string& arg);
+
 CommandLineOptions ParseCommandLine(const std::string& line);
 
 // The pieces of a -F file: at most 999 characters each, ending after a line break (a

@@ -1,5 +1,6 @@
 // corvane-ctl [-K"title"] [-t MS] TOPIC [DATA]
 // corvane-ctl [-K"title"] [-t MS] --topics
+// corvane-ctl --help | --version
 //
 // Executes TOPIC with DATA (passed unchanged, as one argument) on the running
 // instance of the title. Exit status: 0 FACK, 1 not processed or refused, 2 no
@@ -12,6 +13,7 @@
 
 #include "app/core/command_client.h"
 #include "app/core/command_topics.h"
+#include "app/core/program_info.h"
 
 namespace {
 
@@ -35,6 +37,38 @@ void Usage(std::FILE* out)
                out);
 }
 
+// --help: the usage, the options and what each topic does.
+void Help()
+{
+    Usage(stdout);
+    std::printf("\n"
+                "Executes TOPIC with DATA (one argument, passed unchanged) on the running Corvane\n"
+                "(corvane or corvaned) of the title. The answer only confirms that the request was\n"
+                "taken: whether a page was delivered is written to the page log or errorlog.txt.\n"
+                "\n"
+                "  -K\"title\"  the instance's title (default \"Corvane\")\n"
+                "  -t MS      time-out for the whole exchange in milliseconds (default 5000;\n"
+                "             0 waits without limit, the default for %s)\n"
+                "  --topics   print the instance's topics, one a line\n"
+                "  --help     this text\n"
+                "  --version  the version\n"
+                "\n"
+                "Topics (compared without regard to case):\n"
+                "  %-13s DATA is a page command (\"pager/message\", \"pager/phone/ID/message\",\n"
+                "                or a group name for the pager): queued and sent at the next tick\n"
+                "  %-13s DATA is a page command: queued; it waits for a send\n"
+                "  %-13s the queue is sent at the next tick\n"
+                "  %-13s the new-pager dialog (nothing without windows); answered when it closes\n"
+                "  %-13s the pager file is read again and the list redrawn\n"
+                "  %-13s the program closes at the first tick with no page in progress\n"
+                "\n"
+                "Exit status: 0 done, 1 not a topic of the instance or the request was refused,\n"
+                "2 no instance answered, 64 a usage error.\n",
+                corvane::kTopicAddPager, corvane::kTopicSendPage, corvane::kTopicQueuePage,
+                corvane::kTopicSendPages, corvane::kTopicAddPager, corvane::kTopicRereadPagers,
+                corvane::kTopicClose);
+}
+
 // -K"title" reaches us as -Ktitle when the shell removed the quotes, or with them
 // when it was quoted whole; -K title is the split form.
 std::string Unquote(std::string value)
@@ -51,7 +85,9 @@ bool ParseTimeout(const std::string& text, int& ms)
     return true;
 }
 
-bool Parse(int argc, char** argv, Options& options, bool& help)
+enum class Info { None, Help, Version };
+
+bool Parse(int argc, char** argv, Options& options, Info& info)
 {
     int i = 1;
     for (; i < argc; ++i) {
@@ -61,8 +97,8 @@ bool Parse(int argc, char** argv, Options& options, bool& help)
             break;
         }
         if (arg.size() < 2 || arg[0] != '-') break;
-        if (arg == "-h" || arg == "--help") {
-            help = true;
+        if (arg == "-h" || arg == "--help" || arg == "--version") {
+            info = arg == "--version" ? Info::Version : Info::Help;
             return true;
         }
         if (arg == "--topics") {
@@ -114,15 +150,14 @@ int Report(const corvane::CommandReply& reply, const Options& options, const std
 int main(int argc, char** argv)
 {
     Options options;
-    bool help = false;
-    if (!Parse(argc, argv, options, help)) {
+    Info info = Info::None;
+    if (!Parse(argc, argv, options, info)) {
         Usage(stderr);
         return kExitUsage;
     }
-    if (help) {
-        Usage(stdout);
-        return kExitAck;
-    }
+    if (info == Info::Help) Help();
+    if (info == Info::Version) std::printf("corvane-ctl %s\n", corvane::CorvaneVersion());
+    if (info != Info::None) return kExitAck;
 
     const corvane::CCommandClient client(options.title);
     if (options.listTopics) {

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "app/core/program.h"
+#include "app/core/program_info.h"
 #include "app/daemon/daemon_shell.h"
 #include "common/clock.h"
 
@@ -40,6 +41,7 @@ int TerminationSignals()
 
 int main(int argc, char** argv)
 {
+    if (AnswerInfoRequest(argc, argv, "corvaned", false)) return 0;
     DetachStandardInput();
     std::signal(SIGPIPE, SIG_IGN);
     CProgram program(CommandLineFromArgs(argc, argv));

@@ -8,6 +8,7 @@
 #include <QTreeView>
 
 #include "app/core/program.h"
+#include "app/core/program_info.h"
 #include "app/gui/corvane_frame.h"
 #include "app/gui/pager_list_form.h"
 #include "app/gui/qt_event_pump.h"
@@ -21,6 +22,7 @@ using namespace corvane;
 
 int main(int argc, char** argv)
 {
+    if (AnswerInfoRequest(argc, argv, "corvane", true)) return 0;
     std::signal(SIGPIPE, SIG_IGN);
     CProgram program(CommandLineFromArgs(argc, argv));
     // A second start hands its page commands to the first and ends.

@@ -220,7 +220,9 @@ void CPagingCentral::StartDial(const std::string& dial, std::uint64_t now)
     }
     const auto index = static_cast<std::size_t>(m_dialCount - 1);
     m_dialOutcome = index < m_script.dials.size() ? m_script.dials[index] : m_script.laterDials;
-    if (m_script.numeric && m_dialOutcome == DialOutcome::Connect) {
+    m_numericLine = m_script.numeric || std::any_of(m_script.numericNumbers.begin(), m_script.numericNumbers.end(),
+                                                    [&](const std::string& n) { return dial.find(n) != std::string::npos; });
+    if (m_numericLine && m_dialOutcome == DialOutcome::Connect) {
         // A numeric paging line never answers with a carrier; it may hang up on us.
         if (m_script.numericBusyAtMs >= 0) m_dialEventAt = now + static_cast<std::uint64_t>(m_script.numericBusyAtMs);
     } else if (m_dialOutcome != DialOutcome::NoAnswer) {
@@ -232,7 +234,7 @@ void CPagingCentral::FireDialResult(std::uint64_t at)
 {
     m_dialEventAt.reset();
     m_modem = Modem::Command;
-    const bool numericLine = m_script.numeric && m_dialOutcome == DialOutcome::Connect;
+    const bool numericLine = m_numericLine && m_dialOutcome == DialOutcome::Connect;
     // A numeric paging company hangs up: after taking the page, or in the middle of it.
     if (numericLine) EndNumeric(at);
     if (numericLine || m_dialOutcome == DialOutcome::Busy) Send("BUSY\r\n", at);
@@ -243,7 +245,7 @@ void CPagingCentral::FireDialResult(std::uint64_t at)
 
 void CPagingCentral::AbortDial(std::uint64_t now)
 {
-    if (m_script.numeric && m_dialOutcome == DialOutcome::Connect) EndNumeric(now);
+    if (m_numericLine && m_dialOutcome == DialOutcome::Connect) EndNumeric(now);
     m_dialEventAt.reset();
     m_modem = Modem::Command;
     Send("NO CARRIER\r\n", now + kModemMs);

@@ -29,6 +29,7 @@ struct SimScript {
     // Numeric mode: a "connected" dial meets silence while the modem keys the digits; the
     // page is taken once the caller stayed on long enough to key them.
     bool numeric = false;
+    std::vector<std::string> numericNumbers;  // or only the dials that hold one of these numbers
     int numericBusyAtMs = -1;          // BUSY this long after the dial (-1: never)
     bool direct = false;               // a line straight to the terminal, no modem
 
@@ -119,6 +120,7 @@ private:
     std::uint64_t m_lastRxMs = 0, m_dialAt = 0, m_keyingMs = 0, m_floodLast = 0, m_floodSerial = 0;
     bool m_anyRx = false, m_flooding = false, m_plusGuard = false;
     DialOutcome m_dialOutcome = DialOutcome::Connect;
+    bool m_numericLine = false;  // the dial in progress reaches a numeric paging line
     std::optional<std::uint64_t> m_dialEventAt, m_escapeAt, m_dropAt, m_nextPromptAt;
 
     Tap m_tap = Tap::Idle;

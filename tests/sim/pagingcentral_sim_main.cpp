@@ -10,6 +10,7 @@
 //
 // The script holds one directive a line ('#' starts a comment), as in SimScript:
 //   numeric | direct | flood-after-connect | no-go-ahead | drop-carrier-after-logoff
+//   numeric-number NUMBER   (only dials that hold NUMBER reach a numeric line; may repeat)
 //   busy N | dial OUTCOME | later-dials OUTCOME   (connect busy no-dialtone no-dial-tone no-answer)
 //   init-reply | connect-text | id-text | go-ahead-text | password TEXT   (with \r \n \e)
 //   id-prompt unprompted|after-cr|never
@@ -71,6 +72,7 @@ bool ParseScript(std::istream& in, SimScript& s, std::string& error)
     auto number = [&](int& field) { return n >= 0 && set(field, n); };
     const std::map<std::string, std::function<bool()>> directives = {
         {"numeric", [&] { return set(s.numeric, true); }},
+        {"numeric-number", [&] { return !arg.empty() && (s.numericNumbers.push_back(arg), true); }},
         {"direct", [&] { return set(s.direct, true); }},
         {"flood-after-connect", [&] { return set(s.floodAfterConnect, true); }},
         {"no-go-ahead", [&] { return set(s.goAhead, false); }},

@@ -3,6 +3,9 @@
 //
 //   corvane-make-pagers demo DIR/         the demo pagers that data/demo/ ships
 //   corvane-make-pagers bulk DIR/ COUNT   COUNT made-up pagers (1..32000), for measurements
+//   corvane-make-pagers snpp DIR/ SNPP:127.0.0.1:PORT
+//                                         points the pagers of DIR that go to an SNPP server on
+//                                         this machine at PORT (the demo's server takes a free port)
 
 #include <cstdio>
 #include <cstdlib>
@@ -49,8 +52,8 @@ const DemoPager kDemo[] = {
     {"Carol Chen", "1", "5550100", "1003", {"Sales"}, "555-0131", "", "Room 205", "2", "Please call the office.", 0},
     {"Dan Duarte", "0", "5550150", "", {"Field"}, "555-0141", "555-0142", "Van 3", "1", "", 0},
     {"Erin Evans", "0", "5550160", "4321", {"Field", "Support"}, "555-0151", "", "Van 7", "0", "", 0},
-    {"Frank Foster", "1", "SNPP:127.0.0.1:4444", "2001", {"Sales"}, "555-0161", "", "Branch North", "1", "", 0},
-    {"Grace Green", "1", "SNPP:127.0.0.1:4444", "2002", {"Field"}, "555-0171", "555-0172", "Branch South", "1", "", 0},
+    {"Frank Foster", "1", "SNPP:127.0.0.1:4444", "5552001", {"Sales"}, "555-0161", "", "Branch North", "1", "", 0},
+    {"Grace Green", "1", "SNPP:127.0.0.1:4444", "5552002", {"Field"}, "555-0171", "555-0172", "Branch South", "1", "", 0},
 };
 
 void FillDemo(CPagerList& list)
@@ -93,12 +96,34 @@ void FillBulk(CPagerList& list, int count)
     }
 }
 
+// The demo's SNPP pagers name the server on this machine; whatever port they had, they get
+// the one the server listens on now. Every other pager stays as it is.
+int PointSnppPagers(const DataFiles& files, const std::string& address)
+{
+    const std::string local = "SNPP:127.0.0.1:";
+    if (address.rfind(local, 0) != 0 || address.size() == local.size()) {
+        std::fprintf(stderr, "the address must be %sPORT\n", local.c_str());
+        return 2;
+    }
+    CPagerList list;
+    list.LoadLocal(files);
+    int changed = 0;
+    for (const auto& pager : list.records()) {
+        if (pager->PhoneNumber.rfind(local, 0) != 0 || pager->PhoneNumber == address) continue;
+        pager->PhoneNumber = address;
+        ++changed;
+    }
+    if (changed > 0 && !list.Save(files)) return 1;
+    std::printf("%d pagers of %sPAGERS.DAT now go to %s\n", changed, files.dataDir.c_str(), address.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 3 || (std::string(argv[1]) == "bulk" && argc < 4)) {
-        std::fprintf(stderr, "usage: %s demo DIR/ | bulk DIR/ COUNT\n", argv[0]);
+    if (argc < 3 || (std::string(argv[1]) != "demo" && argc < 4)) {
+        std::fprintf(stderr, "usage: %s demo DIR/ | bulk DIR/ COUNT | snpp DIR/ SNPP:127.0.0.1:PORT\n", argv[0]);
         return 2;
     }
     std::string mode = argv[1];
@@ -107,6 +132,7 @@ int main(int argc, char** argv)
 
     CMemorySettings settings;
     CStderrBox box;
+    if (mode == "snpp") return PointSnppPagers(DataFiles{dir, settings, box}, argv[3]);
     CPagerList list;
     if (mode == "demo") {
         FillDemo(list);
