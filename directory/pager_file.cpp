@@ -238,7 +238,8 @@ void CPagerList::Reload(const DataFiles& files)
 
 void CPagerList::LoadLocal(const DataFiles& files)
 {
-    // A missing or unreadable local file is an empty local part, without a message.
+    // A missing or unreadable local file is an empty local part, without a message; a
+    // damaged one is kept and told once before a save can replace it.
     const std::string path = files.Path(kPagerFileName);
     std::string bytes;
     if (ReadLocalDataFile(path, bytes)) {
