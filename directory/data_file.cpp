@@ -41,7 +41,7 @@ bool CDataReader::String(std::string& text)
 
 bool CDataReader::StringBody(std::int16_t length, std::string& text)
 {
-    if (length < 1 || length > kMaxStringLength) return false;
+    if (length < 1 || length > m_maxLength) return false;
     if (Remaining() < static_cast<std::size_t>(length)) return false;
     std::string_view raw = m_bytes.substr(m_pos, static_cast<std::size_t>(length));
     m_pos += static_cast<std::size_t>(length);
@@ -64,7 +64,7 @@ void CDataWriter::Dword(std::int32_t value)
 
 void CDataWriter::String(std::string_view text)
 {
-    text = text.substr(0, std::min<std::size_t>(text.size(), kMaxStringLength - 1));
+    text = text.substr(0, std::min<std::size_t>(text.size(), static_cast<std::size_t>(m_maxLength - 1)));
     Word(static_cast<std::int16_t>(text.size() + 1));
     m_bytes.append(text);
     m_bytes.push_back('\0');

@@ -5,6 +5,9 @@
 
 #include <cstdint>
 #include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
 
 namespace corvane {
 
@@ -29,14 +32,36 @@ std::size_t ReadMonitorRecords(std::string_view bytes, CPagerList& list)
     return count;
 }
 
-std::string WriteMonitorRecords(const CPagerList& list)
+std::string WriteMonitorRecords(const CPagerList& list, std::string_view kept)
 {
     CDataWriter out;
+    std::unordered_set<std::int16_t> held;
+    held.reserve(list.size());
     for (const auto& pager : list.records()) {
+        held.insert(pager->Code);
         if (pager->AutoPageFlags == 0 || pager->Code == 0) continue;
         out.Word(std::int16_t{1});
         out.Word(pager->Code);
         out.Word(pager->AutoPageFlags);
+    }
+    // Each kept code once, with the flags a reader ends up with: those of its last record.
+    std::vector<std::pair<std::int16_t, std::uint16_t>> others;
+    std::unordered_map<std::int16_t, std::size_t> at;
+    CDataReader in(kept);
+    std::int16_t ignored = 0;
+    std::int16_t code = 0;
+    std::uint16_t flags = 0;
+    while (in.Word(ignored) && in.Word(code) && in.Word(flags)) {
+        if (code >= 0 || held.count(code)) continue;
+        auto [it, added] = at.emplace(code, others.size());
+        if (added) others.emplace_back(code, flags);
+        others[it->second].second = flags;
+    }
+    for (const auto& [other, otherFlags] : others) {
+        if (otherFlags == 0) continue;
+        out.Word(std::int16_t{1});
+        out.Word(other);
+        out.Word(otherFlags);
     }
     return out.bytes();
 }

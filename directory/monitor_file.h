@@ -20,7 +20,10 @@ inline constexpr const char* kMonitorFileName = "MONITOR.DAT";
 // Returns the number of whole records read.
 std::size_t ReadMonitorRecords(std::string_view bytes, CPagerList& list);
 // One record for every pager whose flags are non-zero; never the scratch record (code 0).
-std::string WriteMonitorRecords(const CPagerList& list);
+// Then the records of kept (the file as it stands) for shared pagers that the list does
+// not hold, so that a list of the local pagers alone, or one whose shared source could not
+// be read, keeps their assignments. Local codes that the list lacks are pagers it removed.
+std::string WriteMonitorRecords(const CPagerList& list, std::string_view kept = {});
 
 // A missing or unreadable file assigns nothing.
 void ApplyMonitorFile(const std::string& path, CPagerList& list);

@@ -2,6 +2,7 @@
 
 #include "common/file_io.h"
 #include "common/message_box.h"
+#include "directory/damaged_file.h"
 #include "directory/monitor_file.h"
 #include "settings/settings.h"
 
@@ -237,9 +238,14 @@ void CPagerList::Reload(const DataFiles& files)
 
 void CPagerList::LoadLocal(const DataFiles& files)
 {
-    // A missing or unreadable local file is an empty local part, without a message.
+    // A missing or unreadable local file is an empty local part, without a message; a
+    // damaged one is kept and told once before a save can replace it.
+    const std::string path = files.Path(kPagerFileName);
     std::string bytes;
-    if (ReadLocalDataFile(files.Path(kPagerFileName), bytes)) ReadPagerRecords(bytes, *this);
+    if (ReadLocalDataFile(path, bytes)) {
+        PagerReadResult read = ReadPagerRecords(bytes, *this);
+        if (read.damaged) ReportDamagedFile(files.messageBox, kDamagedPagerFile, path, bytes, read.records + 1);
+    }
     ApplyMonitorFile(files.Path(kMonitorFileName), *this);
     m_nextCode = 1;
 }
@@ -274,9 +280,11 @@ bool CPagerList::Save(const DataFiles& files)
 {
     bool pagersSaved = WriteLocalFile(files.messageBox, files.Path(kPagerFileName), WritePagerRecords(*this));
     // The assignments are written even when the pagers were not, as they cover shared
-    // pagers as well.
-    bool monitorsSaved =
-        WriteLocalFile(files.messageBox, files.Path(kMonitorFileName), WriteMonitorRecords(*this));
+    // pagers as well; those of shared pagers this list does not hold are kept.
+    const std::string monitorPath = files.Path(kMonitorFileName);
+    std::string before;
+    ReadLocalDataFile(monitorPath, before);
+    bool monitorsSaved = WriteLocalFile(files.messageBox, monitorPath, WriteMonitorRecords(*this, before));
     return pagersSaved && monitorsSaved;
 }
 

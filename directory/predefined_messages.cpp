@@ -20,7 +20,7 @@ void CPredefinedMessageList::Load(const std::string& path)
 void CPredefinedMessageList::Parse(std::string_view bytes)
 {
     m_messages.clear();
-    CDataReader in(bytes);
+    CDataReader in(bytes, kMaxMessageStringLength);
     std::int16_t mark = 0;
     while (in.Word(mark)) {
         // A word other than the mark carries no message: the next word is read as the
@@ -35,7 +35,7 @@ void CPredefinedMessageList::Parse(std::string_view bytes)
 
 std::string CPredefinedMessageList::Serialize() const
 {
-    CDataWriter out;
+    CDataWriter out(kMaxMessageStringLength);
     for (const PredefinedMessage& message : m_messages) {
         out.Word(kRecordMark);
         out.String(message.Name);

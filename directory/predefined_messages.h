@@ -1,7 +1,8 @@
 #pragma once
 // PDM.DAT: the pre-defined messages, named pairs of texts (one for alphanumeric pagers,
 // one for numeric pagers) that the message dialogs offer for selection. Records back to
-// back: a 16-bit mark 1, then Name, AlphaText and NumericText as data-file strings.
+// back: a 16-bit mark 1, then Name, AlphaText and NumericText as data-file strings, each
+// of any length the length word allows (up to 32766 bytes; longer texts are cut there).
 
 #include <string>
 #include <string_view>

@@ -2,6 +2,7 @@
 
 #include "common/file_io.h"
 #include "common/message_box.h"
+#include "directory/damaged_file.h"
 #include "directory/data_file.h"
 #include "directory/pager_file.h"
 #include "directory/service_list.h"
@@ -109,8 +110,14 @@ void CServiceList::LoadLocal(const DataFiles& files)
     Clear();
     // Read even while another copy replaces the file: a list loaded empty here and saved
     // by the service dialog would lose every service and unlink every pager.
+    const std::string path = files.Path(kServicesFileName);
     std::string bytes;
-    if (ReadLocalDataFile(files.Path(kServicesFileName), bytes)) ReadServiceRecords(bytes, *this);
+    if (ReadLocalDataFile(path, bytes)) {
+        ServiceReadResult read = ReadServiceRecords(bytes, *this);
+        if (read.damaged)
+            ReportDamagedFile(files.messageBox, kDamagedServiceFile, path, bytes,
+                              static_cast<std::size_t>(read.records) + 1);
+    }
     m_nextCode = 1;
 }
 

@@ -2,8 +2,9 @@
 // The settings store on disk: one INI file per scope.
 //   user scope:    $XDG_CONFIG_HOME/Tarnwick/<title>.ini     (default ~/.config)
 //   machine scope: $CORVANE_SYSCONFDIR/Tarnwick/<title>.ini  (default /etc/xdg)
-// The machine file is normally writable only by the administrator; a write that cannot
-// reach it fails, and the store keeps the value in the user scope instead.
+// The machine file is normally writable only by the administrator; a write to it fails
+// for everyone else, and ISettings then keeps the user's value in the user file, where it
+// wins over the machine value for that user.
 //
 // File format. "[Section]" lines open a section, "key=value" lines hold the values, lines
 // that start with ';' or '#' are comments and are kept as they stand when the file is

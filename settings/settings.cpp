@@ -18,17 +18,33 @@ void ISettings::WriteSetting(std::string_view section, std::string_view key, std
 std::string ISettings::GetMachineSetting(std::string_view section, std::string_view key,
                                          std::string_view def)
 {
-    if (auto value = Read(SettingScope::Machine, section, key)) return *value;
-    auto user = Read(SettingScope::User, section, key);
-    if (!user) return std::string(def);
-    // Only a value that reached the machine scope may leave the user scope.
-    if (WriteMachineSetting(section, key, *user)) Erase(SettingScope::User, section, key);
-    return *user;
+    // A value of the user's own wins over the machine's, as a user's configuration does over
+    // the system's: it is where a user who may not write the machine scope keeps a choice.
+    if (auto user = Read(SettingScope::User, section, key)) {
+        // Older installations kept modem settings per user only. Such a value moves to the
+        // machine scope when that scope lacks the key and can be written; only a value that
+        // reached the machine scope may leave the user scope.
+        if (!Read(SettingScope::Machine, section, key) && Store(SettingScope::Machine, section, key, *user))
+            Erase(SettingScope::User, section, key);
+        return *user;
+    }
+    if (auto machine = Read(SettingScope::Machine, section, key)) return *machine;
+    return std::string(def);
 }
 
 bool ISettings::WriteMachineSetting(std::string_view section, std::string_view key, std::string_view value)
 {
-    return Store(SettingScope::Machine, section, key, value);
+    const bool userHasOwn = Read(SettingScope::User, section, key).has_value();
+    if (Store(SettingScope::Machine, section, key, value)) {
+        // A value of the user's own would hide the new one from this user.
+        return !userHasOwn || Erase(SettingScope::User, section, key);
+    }
+    // The machine scope belongs to the administrator. What the machine scope holds already
+    // needs no copy of the user's (so that a later change by the administrator still
+    // reaches this user); anything else is kept for this user in the user scope.
+    if (Read(SettingScope::Machine, section, key) == value)
+        return !userHasOwn || Erase(SettingScope::User, section, key);
+    return Store(SettingScope::User, section, key, value);
 }
 
 std::string ISettings::Get(const SettingKey& key, std::string_view def)

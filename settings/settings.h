@@ -17,9 +17,13 @@ public:
     // The four operations every Part uses.
     std::string GetSetting(std::string_view section, std::string_view key, std::string_view def);
     void WriteSetting(std::string_view section, std::string_view key, std::string_view value);
-    // Machine value, else a user value of the same key, which then moves to the machine
-    // scope (older installations kept modem settings per user), else the default.
+    // The user's own value of the key, else the machine value, else the default. A user
+    // value whose key the machine scope lacks moves there when the machine scope can be
+    // written (older installations kept modem settings per user).
     std::string GetMachineSetting(std::string_view section, std::string_view key, std::string_view def);
+    // Writes the machine scope and drops the user's own value of the key; when the machine
+    // scope cannot be written, the value is kept for this user in the user scope instead.
+    // Either way GetMachineSetting returns the value afterwards; false when it would not.
     bool WriteMachineSetting(std::string_view section, std::string_view key, std::string_view value);
 
     // The same through a named key: its scope decides the pair of functions used.

@@ -74,6 +74,22 @@ private slots:
         QCOMPARE(Join(Text(d, "pagingLine"), Text(d, "ip0"), Text(d, "ip3")), QString("Corvane/sv|10|7"));
     }
 
+    // A user who may not write the machine scope: the choices are kept for the user and
+    // shown again, over the administrator's values.
+    void aReadOnlyMachineScopeStillShowsWhatWasSaved()
+    {
+        f->settings.Write(key::PagePort, "COM1");
+        f->settings.Write(key::PagePortBaud, "300");
+        f->settings.SetMachineReadOnly(true);
+        QWidget* d = Open();
+        Choose(d, "pagingLine", "/dev/ttyUSB0");
+        Choose(d, "baudRate", "2400");
+        ClickOk(d);
+        QVERIFY(f->settings.Has(SettingScope::User, "Modem", "PagePort"));
+        d = Open();
+        QCOMPARE(Join(Text(d, "pagingLine"), Text(d, "baudRate")), QString("/dev/ttyUSB0|2400"));
+    }
+
     void theTypeFillsTheStringAndDirectConnectOffersTheComPorts()
     {
         QWidget* d = Open();

@@ -191,6 +191,31 @@ private slots:
         QVERIFY(!f->state->Pagers().FindByName("Ann"));
     }
 
+    // Pager Configuration holds the local pagers only: an OK there keeps what MONITOR.DAT
+    // says of shared pagers.
+    void okKeepsTheAutomaticDestinationsOfSharedPagers()
+    {
+        CTempDir shared;
+        CPagerList sharedList;
+        f->AddPager(sharedList, "Remote", "1");
+        shared.Write("PAGERS.DAT", WritePagerRecords(sharedList));
+        shared.Write("SERVICES.DAT", "");
+        f->settings.Write(key::PagerFilePath, shared.path());
+        CPagerList list;
+        f->AddPager(list, "Ann", "1").AutoPageFlags = kAutoCallMonitor;
+        f->SavePagers(list);
+        Pager("Remote").AutoPageFlags = kAutoMail | kAutoPim;
+        f->state->Pagers().Save(f->state->Files());
+
+        QVERIFY(ConfigurePagers(Edit("pagers", {0}, [](QWidget* edit) {
+            Type(edit, "customData", "Room 4");
+            ClickOk(edit);
+        })));
+        f->state->RereadPagers();
+        QCOMPARE(Join(Pager("Ann").CustomData, Pager("Ann").AutoPageFlags, Pager("Remote").AutoPageFlags),
+                 QString("Room 4|1|6"));
+    }
+
     void testSendsWhatTheDialogShowsAndItsDialogCancelsTheCall()
     {
         CPagerList list;

@@ -143,7 +143,10 @@ TEST_F(DataFilesOnDisk, ReloadReadsTheLocalThenTheSharedRecordsNegated)
         int writer = LockFile(m_data.File(k.file), LOCK_EX);
         EXPECT_EQ(k.load(m_files, true), (Codes{1, 2}));
         ::close(writer);
-        EXPECT_TRUE(m_box.shown.empty());
+        // The damaged record is told once, not at every load.
+        ASSERT_EQ(m_box.shown.size(), 1u);
+        EXPECT_EQ(m_box.shown[0].caption, k.title + " Read Error");
+        m_box.shown.clear();
     }
 }
 
@@ -254,6 +257,52 @@ TEST_F(DataFilesOnDisk, AWriteThatFailsHalfwayLeavesTheOldFileWhole)
     }
 }
 
+TEST_F(DataFilesOnDisk, ADamagedLocalFileIsToldOnceAndKeptBesideTheFileTheSaveWrites)
+{
+    for (const FileKind& k : Kinds()) {
+        SCOPED_TRACE(k.file);
+        const std::string path = m_data.File(k.file);
+        // A record whose first string claims 2000 bytes, between good ones.
+        const std::string bad = k.image({9}).substr(0, 4) + W(2000) + std::string(2000, 'x');
+        const std::string damaged = k.image({1, 2}) + bad + k.image({3, 4});
+        m_data.Write(k.file, damaged);
+        auto expectBox = [&](const std::string& record, const std::string& kept) {
+            ASSERT_EQ(m_box.shown.size(), 1u);
+            EXPECT_EQ(m_box.shown[0].text, "Record " + record + " of the local " + k.noun + " data file " + path +
+                                               " is damaged.  Only the " + k.noun + "s before it were loaded.  " +
+                                               kept);
+            EXPECT_EQ(m_box.shown[0].caption, k.title + " Read Error");
+            EXPECT_EQ(m_box.shown[0].icon, MbIcon::Warning);
+            EXPECT_EQ(m_box.shown[0].buttons, MbButtons::Ok);
+            m_box.shown.clear();
+        };
+        EXPECT_EQ(k.load(m_files, true), (Codes{1, 2}));
+        expectBox("3", "The damaged file has been kept as " + path + ".damaged.");
+        EXPECT_EQ(m_data.Read(std::string(k.file) + ".damaged"), damaged);
+        EXPECT_EQ(k.load(m_files, false), (Codes{1, 2}));  // every later load: no box
+        EXPECT_TRUE(m_box.shown.empty());
+
+        ASSERT_TRUE(k.save(m_files, {1, 2}));
+        EXPECT_EQ(m_data.Read(k.file), k.image({1, 2}));
+        EXPECT_EQ(m_data.Read(std::string(k.file) + ".damaged"), damaged);
+
+        // Damaged again, otherwise: a second copy, the first one left for the user.
+        m_data.Write(k.file, k.image({5}) + bad);
+        EXPECT_EQ(k.load(m_files, true), Codes{5});
+        expectBox("2", "The damaged file has been kept as " + path + ".damaged.2.");
+        EXPECT_EQ(m_data.Read(std::string(k.file) + ".damaged"), damaged);
+
+        // No room for another copy: the user is told what a save would do, at every load.
+        for (int n = 3; n <= 9; ++n) m_data.Write(std::string(k.file) + ".damaged." + std::to_string(n), "other");
+        m_data.Write(k.file, bad);
+        for (int load = 0; load < 2; ++load) {
+            EXPECT_EQ(k.load(m_files, true), Codes{});
+            expectBox("1", "A copy of the damaged file could not be kept: saving the " + std::string(k.noun) +
+                               "s now removes that record and every record after it from the file.");
+        }
+    }
+}
+
 // MONITOR.DAT: six-byte records of an unused word, a pager code and its automatic flags.
 std::string Monitor(int code, int flags, int first = 1) { return W(first) + W(code) + W(flags); }
 
@@ -302,8 +351,10 @@ TEST_F(DataFilesOnDisk, PagerGroupsAndTheAutomaticFlagsOfLocalAndSharedPagers)
     int reader = LockFile(m_data.File("PAGERS.DAT"), LOCK_SH);
     EXPECT_FALSE(list.Save(m_files));
     ::close(reader);
+    // The assignment of a shared pager that is not in the list (-99) stays.
     EXPECT_EQ(m_data.Read("MONITOR.DAT"), std::string("\x01\x00\x01\x00\xFF\xFF", 6) + Monitor(2, 1) +
-                                              Monitor(3, 7) + std::string("\x01\x00\xF4\xFF\x04\x00", 6));
+                                              Monitor(3, 7) + std::string("\x01\x00\xF4\xFF\x04\x00", 6) +
+                                              Monitor(-99, 7));
 }
 
 }  // namespace

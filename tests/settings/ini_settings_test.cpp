@@ -182,10 +182,10 @@ TEST_F(IniSettingsTest, UserModemSettingMovesToTheMachineScopeOnFirstRead)
     EXPECT_EQ(Slurp(UserFile()), "[Modem]\nIPPort=2000\n");
     EXPECT_EQ(settings.Get(key::PagePort), "COM3");
 
-    // Once the machine scope has a value, it wins and the user's is left alone.
+    // A user value beside the machine's is the user's own choice: it wins and both stay.
     Put(UserFile(), "[Modem]\nPagePort=COM5\n");
-    EXPECT_EQ(settings.Get(key::PagePort), "COM3");
-    EXPECT_EQ(settings.GetSetting("Modem", "PagePort", "gone"), "COM5");
+    EXPECT_EQ(settings.Get(key::PagePort), "COM5");
+    EXPECT_EQ(Slurp(MachineFile()), "[Modem]\nPagePort=COM3\n");
     EXPECT_EQ(settings.Get(key::PagePortBaud), "300");  // neither scope: the default
 }
 
@@ -197,28 +197,30 @@ TEST_F(IniSettingsTest, UnwritableMachineScopeKeepsTheValueInTheUserScope)
     CScopedEnv sys("CORVANE_SYSCONFDIR", blocked.c_str());
     Put(UserFile(), "[Modem]\nPagePort=COM4\n");
     CIniSettings settings("Corvane");
-    EXPECT_FALSE(settings.WriteMachineSetting("Modem", "PageModemType", "Hayes"));
-    EXPECT_EQ(settings.Get(key::PagePort), "COM4");
-    EXPECT_EQ(settings.GetSetting("Modem", "PagePort", "gone"), "COM4");
-    EXPECT_EQ(settings.Get(key::PagePort), "COM4");
+    EXPECT_EQ(settings.Get(key::PagePort), "COM4");  // not moved, still read
+    EXPECT_TRUE(settings.WriteMachineSetting("Modem", "PageModemType", "Hayes"));
+    EXPECT_TRUE(settings.WriteMachineSetting("Modem", "PagePort", "COM2"));
+    EXPECT_EQ(Slurp(UserFile()), "[Modem]\nPagePort=COM2\nPageModemType=Hayes\n");
+    EXPECT_EQ(settings.Get(key::PageModemType), "Hayes");
+    EXPECT_EQ(settings.Get(key::PagePort), "COM2");
 }
 
-// As /etc/xdg is for a user. Root writes through any mode, so this case needs a user.
-TEST_F(IniSettingsTest, ReadOnlyMachineFolderOrFileRefusesWrites)
+// As /etc/xdg is for a user. Root writes through any mode, so this case needs a user (the
+// modem settings process test runs it as one under root as well).
+TEST_F(IniSettingsTest, ReadOnlyMachineFolderOrFileKeepsTheUsersValuesForTheUser)
 {
     if (::geteuid() == 0) GTEST_SKIP() << "root writes through file modes";
     Put(MachineFile(), "[Modem]\nPagePort=COM1\n");
-    Put(UserFile(), "[Modem]\nMonitorPort=COM2\n");
     ::chmod(MachineFile().c_str(), 0444);
     CIniSettings settings("Corvane");
-    EXPECT_FALSE(settings.WriteMachineSetting("Modem", "PagePort", "COM3"));
+    EXPECT_TRUE(settings.WriteMachineSetting("Modem", "PagePort", "COM3"));
+    EXPECT_EQ(settings.Get(key::PagePort), "COM3");
     ::chmod(MachineFile().c_str(), 0644);
     ::chmod((m_sysconf + "/Tarnwick").c_str(), 0555);
-    EXPECT_FALSE(settings.WriteMachineSetting("Modem", "PagePort", "COM3"));
-    EXPECT_EQ(settings.Get(key::MonitorPort), "COM2");
-    EXPECT_EQ(settings.GetSetting("Modem", "MonitorPort", "gone"), "COM2");
+    EXPECT_TRUE(settings.WriteMachineSetting("Modem", "MonitorPort", "COM2"));
+    EXPECT_EQ(Slurp(UserFile()), "[Modem]\nPagePort=COM3\nMonitorPort=COM2\n");
+    EXPECT_EQ(Slurp(MachineFile()), "[Modem]\nPagePort=COM1\n");
     ::chmod((m_sysconf + "/Tarnwick").c_str(), 0755);
-    EXPECT_EQ(settings.Get(key::PagePort), "COM1");
 }
 
 TEST_F(IniSettingsTest, AFailedWriteLeavesTheOldFileWhole)
@@ -238,7 +240,9 @@ TEST_F(IniSettingsTest, AFailedWriteLeavesTheOldFileWhole)
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
 
-    EXPECT_FALSE(written);
+    // The small user file took the value the machine file could not.
+    EXPECT_TRUE(written);
+    EXPECT_EQ(Slurp(UserFile()), "[Modem]\nPagePort=COM2\n");
     EXPECT_EQ(Slurp(MachineFile()), before);
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(m_sysconf + "/Tarnwick"))
