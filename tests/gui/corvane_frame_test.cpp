@@ -3,9 +3,6 @@
 // rectangle and the tray icon.
 
 #include <QAction>
-#include <QApplication>
-#include <QLineEdit>
-#include <QMenuBar>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QElapsedTimer>
@@ -18,7 +15,6 @@
 #include <QTimer>
 
 #include "app/gui/pager_list_form.h"
-#include "tests/dialogs/dialog_fixture.h"
 #include "tests/gui/gui_harness.h"
 #include "tests/gui/gui_test_registry.h"
 
@@ -388,27 +384,6 @@ private slots:
             QTest::qWait(20);
             QVERIFY(Frame().isVisible());
         }
-    }
-
-    void TheFileMenuExportsThePagersShown()
-    {
-        StartWithBob();
-        QMenu* file = Frame().menuBar()->findChildren<QMenu*>().front();
-        QStringList entries;
-        for (QAction* action : file->actions()) entries << action->text();
-        QCOMPARE(entries, QStringList({"&Export Pager Data...", "&Import Pager Data...", "&Log Pages To...", "", "E&xit"}));
-
-        QString path = QString::fromStdString(h->dir.File("out.cdf"));
-        OnNextModal([path](QWidget* dialog) {
-            QApplication::setActiveWindow(dialog);
-            auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
-            name->setFocus();
-            name->setText(path);
-            QTest::keyClick(name, Qt::Key_Return);
-        });
-        Frame().findChild<QAction*>("exportPagerDataAction")->trigger();
-        QCOMPARE(FileText(h->dir.File("out.cdf")).count("\r\n"), 2);
-        QVERIFY(FindBox(h->boxes, "Export Pager Data"));
     }
 };
 
