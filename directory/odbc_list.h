@@ -2,7 +2,7 @@
 // CODBCList: the read-only record set over the shared pager table [Pager_List]. Each row
 // becomes a shared pager (negative code) of a CPagerList.
 //
-// Every column is fetched as text of at most 255 characters, whatever its type in the
+// Every column is fetched as text of at most 255 bytes, whatever its type in the
 // table, and converted here: a number column holding text or a fraction still gives the
 // plain decimal conversion the rest of the program uses (7.9 gives 7, "abc" gives 0). A
 // NULL leaves the pager field at its new-pager default (Separator "*", DelayTime "8",
