@@ -4,6 +4,7 @@
 #include "common/message_box.h"
 #include "directory/damaged_file.h"
 #include "directory/monitor_file.h"
+#include "directory/shared_odbc.h"
 #include "settings/settings.h"
 
 #include <vector>
@@ -164,12 +165,6 @@ bool WriteLocalFile(IMessageBox& messageBox, const std::string& path, const std:
     }
 }
 
-// The other shared source, the pager table of an ODBC data source, is not built yet.
-// Until it is, choosing it loads no shared pagers: the list holds the local ones only.
-void LoadOdbcSharedPagers(CPagerList& /*list*/, const DataFiles& /*files*/)
-{
-}
-
 }  // namespace
 
 PagerReadResult ReadPagerRecords(std::string_view bytes, CPagerList& list)
@@ -232,7 +227,7 @@ void CPagerList::Reload(const DataFiles& files)
     if (files.settings.Get(key::SharedType) == "0")
         LoadSharedFile(files);
     else
-        LoadOdbcSharedPagers(*this, files);
+        LoadSharedOdbc(*this, files);
     RebuildGroupNames();
 }
 

@@ -46,6 +46,17 @@ void CPagerList::Remove(const PagerRecord& record)
     RebuildGroupNames();
 }
 
+void CPagerList::RemoveFrom(std::size_t first)
+{
+    if (first >= m_records.size()) return;
+    for (std::size_t i = first; i < m_records.size(); ++i) {
+        std::int16_t code = m_records[i]->Code;
+        if (code > 0 && code < m_nextCode) m_nextCode = code;
+    }
+    m_records.erase(m_records.begin() + static_cast<std::ptrdiff_t>(first), m_records.end());
+    RebuildGroupNames();
+}
+
 void CPagerList::Clear()
 {
     m_records.clear();

@@ -47,6 +47,8 @@ public:
     PagerRecord& AddBlank();
     PagerRecord& Duplicate(const PagerRecord& record);
     void Remove(const PagerRecord& record);
+    // Drops the records from position `first` on (a load that starts again).
+    void RemoveFrom(std::size_t first);
     void Clear();
     PagerRecord* FindByCode(std::int16_t code);
     PagerRecord* FindByName(const std::string& name);

@@ -66,6 +66,14 @@ CCorvaneFrame::~CCorvaneFrame() = default;
 void CCorvaneFrame::BuildMenus()
 {
     QMenu* file = menuBar()->addMenu(tr("&File"));
+    QAction* exportPagers = file->addAction(tr("&Export Pager Data..."));
+    exportPagers->setObjectName("exportPagerDataAction");
+    connect(exportPagers, &QAction::triggered, this,
+            [this] { CallDialogs([](CDialogCommands& d) { d.ExportPagerData(); }); });
+    QAction* importPagers = file->addAction(tr("&Import Pager Data..."));
+    importPagers->setObjectName("importPagerDataAction");
+    connect(importPagers, &QAction::triggered, this,
+            [this] { CallDialogs([](CDialogCommands& d) { d.ImportPagerData(); }); });
     m_logPagesTo = file->addAction(tr("&Log Pages To..."));
     m_logPagesTo->setObjectName("logPagesToAction");
     connect(m_logPagesTo, &QAction::triggered, this,

@@ -135,8 +135,12 @@ TEST_F(DataFilesOnDisk, ReloadReadsTheLocalThenTheSharedRecordsNegated)
         folder.pop_back();  // the folder may be given without its trailing slash
         m_settings.Write(key::PagerFilePath, folder);
         EXPECT_EQ(k.load(m_files, false), (Codes{1, 2, -12, -1}));
-        m_settings.Write(key::SharedType, "1");  // the unbuilt ODBC source shares nothing
+        // Any other shared type is the ODBC table (tests/directory/shared_odbc_test.cpp): with no
+        // data source chosen it cannot be reached, and services are not shared that way.
+        m_settings.Write(key::SharedType, "1");
         EXPECT_EQ(k.load(m_files, false), (Codes{1, 2}));
+        EXPECT_EQ(m_box.shown.size(), k.noun == "pager" ? 1u : 0u);
+        m_box.shown.clear();
         m_settings.Write(key::SharedType, "0");
 
         // Another copy that is replacing the local file holds its lock: still read.

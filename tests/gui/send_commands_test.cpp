@@ -240,7 +240,7 @@ private slots:
     void TheMenusHoldTheBuiltCommandsInOrderAndEachOpensItsDialog()
     {
         h->Start();
-        QCOMPARE(Entries(Menu("File")), (QStringList{"Log Pages To", "Exit"}));
+        QCOMPARE(Entries(Menu("File")), (QStringList{"Export Pager Data", "Import Pager Data", "Log Pages To", "Exit"}));
         QCOMPARE(Entries(Menu("Configure")), (QStringList{"Modems", "Service Providers", "Pagers", "Password"}));
         QStringList menus;
         for (QAction* action : Frame().menuBar()->actions()) menus << Plain(action->text());
@@ -252,6 +252,8 @@ private slots:
         QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("configurePagersAction")), QString("Pager Configuration"));
         QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("configurePasswordAction")), QString("Password"));
         QCOMPARE(TitleOfDialogFrom(Frame().LogPagesToAction()), QString("Log Pages To"));
+        QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("exportPagerDataAction")), QString("Export Pager Data As"));
+        QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("importPagerDataAction")), QString("Import Pager Data As"));
         QVERIFY(h->boxes.shown.empty());
     }
 

@@ -8,12 +8,15 @@
 #include "app/gui/dialogs/log_file_dialogs.h"
 #include "app/gui/dialogs/modem_config_dialog.h"
 #include "app/gui/dialogs/pager_config_dialog.h"
+#include "app/gui/dialogs/pager_data_dialogs.h"
+#include "app/gui/dialogs/qt_text.h"
 #include "app/gui/dialogs/pager_message_dialog.h"
 #include "app/gui/dialogs/password_dialog.h"
 #include "app/gui/dialogs/password_validation_dialog.h"
 #include "app/gui/dialogs/service_config_dialog.h"
 #include "app/gui/dialogs/test_page_dialog.h"
 #include "common/clock.h"
+#include "directory/pager_import.h"
 #include "directory/predefined_messages.h"
 #include "engine/page_text.h"
 
@@ -89,6 +92,25 @@ bool CDialogCommands::LogPagesTo()
     if (!PasswordAllows()) return false;
     LogFileResult result = corvane::LogPagesTo(m_state.Files().settings, m_state.Files().messageBox, m_parent);
     return result != LogFileResult::Unchanged && result != LogFileResult::Failed;
+}
+
+bool CDialogCommands::ExportPagerData()
+{
+    std::optional<ExportChoice> choice = AskForExportFile(m_parent);
+    if (!choice) return false;
+    return ExportPagers(FromQt(choice->path), choice->format, m_state.Pagers(), m_state.Files().messageBox);
+}
+
+bool CDialogCommands::ImportPagerData()
+{
+    if (!PasswordAllows()) return false;
+    QString path = AskForImportFile(m_parent);
+    if (path.isEmpty()) return false;
+    // The new pagers are in the main list whether or not the save went through: reading
+    // the files again shows what is stored.
+    if (!ImportPagers(FromQt(path), m_state.Pagers(), m_state.Files())) return false;
+    m_state.RereadPagers();
+    return true;
 }
 
 void CDialogCommands::Page(const FormView& view)

@@ -13,6 +13,8 @@
 //   Configure > Pagers             -> ConfigurePagers()    (re-reads the pager file on OK)
 //   Configure > Password           -> ConfigurePassword()
 //   File > Log Pages To            -> LogPagesTo()
+//   File > Export Pager Data       -> ExportPagerData()
+//   File > Import Pager Data       -> ImportPagerData()   (re-reads the pager list after an import)
 //   Page button (1014)             -> Page(view)
 //   Resubmit button (1017)         -> Resubmit(view)
 //   double-click on row r          -> DoubleClick(view, r)
@@ -62,6 +64,8 @@ public:
     bool ConfigurePassword();
     // File menu.
     bool LogPagesTo();
+    bool ExportPagerData();
+    bool ImportPagerData();
 
     // The form's send commands.
     void Page(const FormView& view);
