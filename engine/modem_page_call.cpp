@@ -266,6 +266,8 @@ std::string CModemPageCall::DialLine() const
 int CModemPageCall::HangUp()
 {
     if (m_direct) return 0;
+    // After a cancel the user waits for the line to be put down.
+    CWaitCursor cursor(m_cancelled ? m.status : nullptr);
     // The escape needs a second of silence before it; a missing OK does not stop the
     // sequence, a cancel on the way does.
     if (Pause(kHangUpGuardMs)) return -1;

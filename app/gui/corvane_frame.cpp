@@ -410,6 +410,15 @@ void CCorvaneFrame::ResetStatus()
     SetPane(StatusPane::Message, QStringLiteral("Ready"));
 }
 
+void CCorvaneFrame::ShowWaitCursor(bool on)
+{
+    // The core pairs every on with an off, on every way out, so the stack stays balanced.
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
 void CCorvaneFrame::SetStatusField(const std::string& text)
 {
     m_form->SetStatusField(QString::fromStdString(text));

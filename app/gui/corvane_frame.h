@@ -84,6 +84,7 @@ public:
     // IMainView
     void SetStatus(const std::string& text) override;
     void ResetStatus() override;
+    void ShowWaitCursor(bool on) override;
     void SetStatusField(const std::string& text) override;
     void SetQueueCount(int count) override;
     void SetPageInProgress(bool inProgress) override;

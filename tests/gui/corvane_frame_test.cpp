@@ -3,6 +3,8 @@
 // rectangle and the tray icon.
 
 #include <QAction>
+#include <QApplication>
+#include <QCursor>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QElapsedTimer>
@@ -15,6 +17,7 @@
 #include <QTimer>
 
 #include "app/gui/pager_list_form.h"
+#include "app/gui/qt_message_box.h"
 #include "tests/gui/gui_harness.h"
 #include "tests/gui/gui_test_registry.h"
 
@@ -291,6 +294,28 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(Frame().Closed(), 2000);
         QVERIFY(h->transports.calls.empty());
         QCOMPARE(h->ticks, 0);
+    }
+
+    void TheWaitCursorNestsAndABoxOverItTakesTheArrow()
+    {
+        StartWithBob();
+        auto shape = [] { return QGuiApplication::overrideCursor() ? QGuiApplication::overrideCursor()->shape() : -1; };
+        {
+            CWaitCursor opening(&Frame());
+            CWaitCursor connecting(&Frame());
+            QCOMPARE(shape(), int(Qt::WaitCursor));
+            int inBox = -1;
+            QTimer::singleShot(0, [&] {
+                inBox = shape();
+                if (QWidget* box = QApplication::activeModalWidget()) box->close();
+            });
+            CQtMessageBox boxes;
+            boxes.Show("Unable to initialize the page modem.  No response was received.", "Communications Error",
+                       MbIcon::Warning, MbButtons::Ok);
+            QCOMPARE(inBox, int(Qt::ArrowCursor));
+            QCOMPARE(shape(), int(Qt::WaitCursor));
+        }
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
     }
 
     void TheRectangleIsStoredAtCloseAndUsedAtTheNextStart()

@@ -75,6 +75,7 @@ class CFakeMainView : public IMainView {
 public:
     void SetStatus(const std::string& text) override { statusLine.push_back(text); }
     void ResetStatus() override { statusLine.push_back("Ready"); }
+    void ShowWaitCursor(bool on) override { waitCursor.push_back(on); }
     void SetStatusField(const std::string& text) override { statusField.push_back(text); }
     void SetQueueCount(int count) override { queueCounts.push_back(count); }
     void SetPageInProgress(bool inProgress) override { pageInProgress.push_back(inProgress); }
@@ -85,6 +86,7 @@ public:
     void RefreshPagerList() override { ++refreshes; }
 
     std::vector<std::string> statusLine;
+    std::vector<bool> waitCursor;  // each on and off, in order
     std::vector<std::string> statusField;
     std::vector<int> queueCounts;
     std::vector<bool> pageInProgress;
