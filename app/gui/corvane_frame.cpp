@@ -251,23 +251,14 @@ void CCorvaneFrame::StartTick()
 
 // ---- the tick ----
 
-bool CCorvaneFrame::TickAllowed() const
-{
-    if (m_ticks.empty()) return true;
-    const TickFrame& running = m_ticks.back();
-    int newLoops = LoopLevel() - running.loopLevel;
-    int newWaits = m_pump.Depth() - running.pumpDepth;
-    return newWaits > 0 && newLoops == newWaits;
-}
-
 void CCorvaneFrame::TickNow()
 {
     // A program on its way out starts nothing new: a send run begun now would only have
-    // its calls cancelled by the quit.
-    if (m_closed || m_quitPending || !m_tick || !TickAllowed()) return;
-    m_ticks.push_back({LoopLevel(), m_pump.Depth()});
+    // its calls cancelled by the quit. Otherwise the tick runs wherever the events run: in
+    // a page call's waits, and in every box or dialog, also one that an earlier tick
+    // opened and that nobody answers (the run state keeps its steps from repeating).
+    if (m_closed || m_quitPending || !m_tick) return;
     CallCore(m_tick);
-    m_ticks.pop_back();
 }
 
 // A dialog command runs as a core call: a quit asked for while its dialog is up waits

@@ -68,6 +68,8 @@ public:
                   MbButtons buttons) override;
     std::vector<ShownBox> shown;
     std::deque<MbAnswer> answers;
+    // Runs while the box is up (after it is recorded), as the events of a real box run.
+    std::function<void(const ShownBox&)> onShow;
     std::string Texts() const;  // every text, one per line, for readable failures
 };
 
