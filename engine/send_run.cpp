@@ -363,9 +363,14 @@ void CSendRun::Finish(bool monitorWasOpen)
 
     if (!m_failed && m_settings.IsOn(key::ConfirmPages) && ShowBoxes()) {
         m.view.Restore();
-        if (m.queue.requests.empty())
+        // One confirmation at a time: runs that end while one waits (the ticks go on
+        // inside it) are in the log, not in a pile of boxes.
+        if (m.queue.requests.empty() && !m.queue.confirming) {
+            m.queue.confirming = true;
             m.files.messageBox.Show(IsGatewayPort(m_pagePort) ? kHandedToServerText : kDeliveredText, "Corvane",
                                     MbIcon::Information, MbButtons::Ok);
+            m.queue.confirming = false;
+        }
     }
     if (m_settings.IsOn(key::AutoExit)) m.view.PostExit();
 }
