@@ -122,12 +122,12 @@ void CSendRun::Expand(const PageRequest& request)
         if (!request.idOverride.empty()) entry.PagerID = request.idOverride;
         entry.DeliveryStatus = 0;
     };
-    if (const PagerRecord* pager = m.pagers.FindByName(request.name)) {
+    // An empty name (a command without a slash) pages nobody, not every pager that
+    // carries an empty group name.
+    if (const PagerRecord* pager = request.name.empty() ? nullptr : m.pagers.FindByName(request.name)) {
         add(*pager);
         return;
     }
-    // An empty name (a command without a slash) pages nobody, not every pager that
-    // carries an empty group name.
     if (!request.name.empty())
         for (const auto& pager : m.pagers.records())
             if (pager->HasGroup(request.name)) add(*pager);
