@@ -32,7 +32,7 @@ std::size_t Collect(char* data, std::size_t size, std::size_t count, void* targe
 }  // namespace
 
 CCalDavSource::CCalDavSource(ISettings& settings, IEventPump& pump, const IClock& clock, int source)
-    : m_settings(settings), m_session(pump, clock), m_source(source)
+    : m_settings(settings), m_pump(pump), m_session(pump, clock), m_source(source)
 {
 }
 
@@ -88,7 +88,7 @@ SourceScan CCalDavSource::Scan(std::time_t now)
         return scan;
     }
     const ReminderWindow window{now, now + kServerWindowSeconds, true};
-    CCalendarReader reader(window, m_source);
+    CCalendarReader reader(window, m_source, [this] { m_pump.Wait(1, -1, true); });
     CalendarNotes notes{0, false, true};
     for (const char* component : {"VEVENT", "VTODO"}) {
         std::string answer;

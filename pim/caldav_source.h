@@ -30,6 +30,7 @@ private:
     bool Report(const std::string& url, const std::string& body, std::string& answer, SourceScan& scan);
 
     ISettings& m_settings;
+    IEventPump& m_pump;
     CCurlSession m_session;
     int m_source;
 };

@@ -3,6 +3,7 @@
 #include <libical/ical.h>
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -27,6 +28,8 @@ struct RecurFree {
 
 // A timezone definition beyond this many bytes in all is not read.
 constexpr std::size_t kMaxTimezoneBytes = 1 << 20;
+// How many items are read between two pauses for the shell's events.
+constexpr std::size_t kItemsBetweenPauses = 200;
 
 void QuietLibical()
 {
@@ -80,6 +83,19 @@ icaltimetype InZone(icaltimetype t, icalproperty* property, icalcomponent* item)
     return t;
 }
 
+// Only items with an alarm can remind anybody; most calendar items have none, and the
+// parser need not see them.
+bool MentionsAlarm(const std::vector<std::string_view>& group)
+{
+    static const std::string_view kAlarm = "VALARM";
+    for (std::string_view block : group) {
+        auto found = std::search(block.begin(), block.end(), kAlarm.begin(), kAlarm.end(),
+                                 [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) == b; });
+        if (found != block.end()) return true;
+    }
+    return false;
+}
+
 bool HasProperty(icalcomponent* c, icalproperty_kind kind)
 {
     return icalcomponent_get_first_property(c, kind) != nullptr;
@@ -131,6 +147,8 @@ struct Occurrence {
 struct CCalendarReader::Impl {
     ReminderWindow window;
     int source = 0;
+    std::function<void()> pause;
+    std::size_t itemsRead = 0;
     CalendarReading reading;
     CalendarNotes notes;
     long steps = 0;
@@ -172,7 +190,11 @@ struct CCalendarReader::Impl {
         Component zones = Parse(Wrapped(timezones));
         if (!zones) zones.reset(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
 
-        for (const std::vector<std::string_view>& group : pieces.items) ReadGroup(zones.get(), group);
+        for (const std::vector<std::string_view>& group : pieces.items) {
+            if (!MentionsAlarm(group)) continue;
+            ReadGroup(zones.get(), group);
+            if (pause && ++itemsRead % kItemsBetweenPauses == 0) pause();
+        }
         return notes;
     }
 
@@ -309,11 +331,13 @@ struct CCalendarReader::Impl {
     }
 };
 
-CCalendarReader::CCalendarReader(const ReminderWindow& window, int source) : m(std::make_unique<Impl>())
+CCalendarReader::CCalendarReader(const ReminderWindow& window, int source, std::function<void()> pause)
+    : m(std::make_unique<Impl>())
 {
     QuietLibical();
     m->window = window;
     m->source = source;
+    m->pause = std::move(pause);
 }
 
 CCalendarReader::~CCalendarReader() = default;

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -34,13 +35,14 @@ struct CalendarReading {
 
 // Limits of one scan, over all the texts it reads.
 inline constexpr std::size_t kMaxReminders = 5000;
-inline constexpr long kMaxStepsPerRule = 200000;
-inline constexpr long kMaxStepsPerScan = 4000000;
+inline constexpr long kMaxStepsPerRule = 100000;
+inline constexpr long kMaxStepsPerScan = 1000000;
 
 class CCalendarReader {
 public:
-    // source: the number the reminders carry, telling their calendar.
-    CCalendarReader(const ReminderWindow& window, int source);
+    // source: the number the reminders carry, telling their calendar. pause, when given,
+    // is called every so many items, so that the shell's events run during a long read.
+    CCalendarReader(const ReminderWindow& window, int source, std::function<void()> pause = {});
     ~CCalendarReader();
     CCalendarReader(const CCalendarReader&) = delete;
     CCalendarReader& operator=(const CCalendarReader&) = delete;

@@ -60,7 +60,8 @@ SourceScan CIcsFileSource::Scan(std::time_t now)
         scan.problems.push_back(kFilesLoadText);
         return scan;
     }
-    CCalendarReader reader({now, now + kFilesWindowSeconds, false}, m_source);
+    // A large calendar takes a while: the shell's events (and its tick) run meanwhile.
+    CCalendarReader reader({now, now + kFilesWindowSeconds, false}, m_source, [this] { m_pump.Wait(1, -1, true); });
     for (const std::string& file : files) {
         const std::string where = "the calendar file \"" + file + "\"";
         struct stat st {};

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/event_pump.h"
 #include "pim/reminder_source.h"
 #include "settings/settings.h"
 
@@ -13,12 +14,16 @@ inline constexpr std::time_t kFilesWindowSeconds = 5184000;  // 60 days
 
 class CIcsFileSource final : public IReminderSource {
 public:
-    CIcsFileSource(ISettings& settings, int source) : m_settings(settings), m_source(source) {}
+    CIcsFileSource(ISettings& settings, IEventPump& pump, int source)
+        : m_settings(settings), m_pump(pump), m_source(source)
+    {
+    }
     std::string Connect() override;
     SourceScan Scan(std::time_t now) override;
 
 private:
     ISettings& m_settings;
+    IEventPump& m_pump;
     int m_source;
 };
 

@@ -59,7 +59,7 @@ void CPimMonitor::Select(int id, bool selected)
     if (found != m_calendars.end()) return;
     Calendar calendar;
     calendar.id = id;
-    if (id == kFilesId) calendar.source = std::make_unique<CIcsFileSource>(m_d.settings, id);
+    if (id == kFilesId) calendar.source = std::make_unique<CIcsFileSource>(m_d.settings, m_d.pump, id);
     else calendar.source = std::make_unique<CCalDavSource>(m_d.settings, m_d.pump, m_d.clock, id);
     m_calendars.push_back(std::move(calendar));
     std::sort(m_calendars.begin(), m_calendars.end(), [](const Calendar& a, const Calendar& b) { return a.id < b.id; });
