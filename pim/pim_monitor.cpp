@@ -88,19 +88,24 @@ bool CPimMonitor::ApplyIfPending()
 void CPimMonitor::Tick(CPageQueue& queue, CPagerList& pagers, const MessageTexts& texts, long scanSeconds)
 {
     if (!m_on || m_busy || queue.pageInProgress) return;
+    // What is due goes out before a scan rebuilds the queue (a scan leaves out what is due
+    // this very second). At the start of monitoring the scan comes first: reminders that
+    // fell due while nobody monitored are not paged.
+    const bool starting = m_scanDue;
+    if (!starting) FireHead(queue, pagers, texts, m_d.clock.Now());
+    if (!m_on || m_busy || queue.pageInProgress) return;
     const std::time_t now = m_d.clock.Now();
-    if (m_scanDue || now - m_lastScan > scanSeconds) {
-        m_scanDue = false;
-        m_lastScan = now;
-        std::vector<Note> notes;
-        m_busy = true;
-        Scan(now, notes);
-        m_busy = false;
-        if (ApplyIfPending()) return;
-        // Shown once the scan is over, so that ticks while a box is up can page.
-        Show(notes);
-    }
-    FireHead(queue, pagers, texts, now);
+    if (!starting && now - m_lastScan <= scanSeconds) return;
+    m_scanDue = false;
+    m_lastScan = now;
+    std::vector<Note> notes;
+    m_busy = true;
+    Scan(now, notes);
+    m_busy = false;
+    if (ApplyIfPending()) return;
+    // Shown once the scan is over, so that ticks while a box is up can page.
+    Show(notes);
+    if (starting) FireHead(queue, pagers, texts, m_d.clock.Now());
 }
 
 void CPimMonitor::Scan(std::time_t now, std::vector<Note>& notes)

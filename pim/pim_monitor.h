@@ -47,8 +47,8 @@ public:
     void Stop();
     // Monitoring has begun: the calendars are read at the next step.
     void StartMonitoring() { m_scanDue = true; }
-    // The tick's step while monitoring: a scan when one is due, then the head of the
-    // queue paged when its time has come. Safe to call again from a tick that runs while
+    // The tick's step while monitoring: the head of the queue paged when its time has
+    // come, and a scan when one is due. Safe to call again from a tick that runs while
     // this one waits (it then does nothing).
     void Tick(CPageQueue& queue, CPagerList& pagers, const MessageTexts& texts, long scanSeconds);
 
