@@ -306,7 +306,7 @@ struct CCalendarReader::Impl {
                 continue;
             }
             for (long n = 0;; ++n) {
-                if (n >= kMaxStepsPerRule || ++steps > kMaxStepsPerScan) {
+                if (n >= kMaxStepsPerRule || ++steps > window.maxSteps) {
                     notes.cut = true;
                     break;
                 }

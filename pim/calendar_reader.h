@@ -15,10 +15,16 @@
 
 namespace corvane {
 
+// Limits of one scan, over all the texts it reads.
+inline constexpr std::size_t kMaxReminders = 5000;
+inline constexpr long kMaxStepsPerRule = 100000;
+inline constexpr long kMaxStepsPerScan = 1000000;
+
 struct ReminderWindow {
     std::time_t from = 0;     // now
     std::time_t to = 0;       // the end of what the calendar is asked for
     bool includeFrom = true;  // a reminder due exactly now still counts
+    long maxSteps = kMaxStepsPerScan;  // repetitions worked out in all
 };
 
 // What one text held besides its reminders.
@@ -32,11 +38,6 @@ struct CalendarReading {
     std::vector<CPimReminder> reminders;  // the earliest ones, in no particular order
     bool cut = false;                     // later reminders were left out
 };
-
-// Limits of one scan, over all the texts it reads.
-inline constexpr std::size_t kMaxReminders = 5000;
-inline constexpr long kMaxStepsPerRule = 100000;
-inline constexpr long kMaxStepsPerScan = 1000000;
 
 class CCalendarReader {
 public:
