@@ -169,17 +169,21 @@ void CPimMonitor::Show(const std::vector<Note>& notes)
 
 void CPimMonitor::FireHead(CPageQueue& queue, CPagerList& pagers, const MessageTexts& texts, std::time_t now)
 {
-    if (!m_on || m_busy || queue.pageInProgress || m_queue.Empty() || m_queue.Head().reminderTime > now) return;
+    if (!m_on || m_busy || queue.pageInProgress) return;
+    CPimReminder* due = m_queue.NextDue(now);
+    if (!due) return;
     ReminderDeliveryContext context{queue,       pagers,  m_d.files, m_d.ports,    m_d.transports,
                                     m_d.view,    m_d.pump, m_d.clock, texts.pimPrefix};
     m_busy = true;
-    CPimReminder& head = m_queue.Head();
-    ReminderOutcome outcome = DeliverReminder(context, head);
+    ReminderOutcome outcome = DeliverReminder(context, *due);
     m_busy = false;
-    // A reminder that failed stays at the head for the pagers that do not have it yet.
-    if (outcome != ReminderOutcome::Failed) {
-        m_fired.push_back(head);
-        m_queue.PopHead();
+    if (outcome == ReminderOutcome::Failed) {
+        // Tried again for the pagers that do not have it yet, after a pause: a line that is
+        // down is not dialled (and logged) every second, and the reminders behind it go out.
+        due->retryAt = m_d.clock.Now() + kReminderRetrySeconds;
+    } else {
+        m_fired.push_back(*due);
+        m_queue.Remove(due);
     }
     ApplyIfPending();
 }

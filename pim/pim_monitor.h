@@ -32,6 +32,9 @@ struct PimMonitorDeps {
     const DataFiles& files;
 };
 
+// A reminder whose page failed is tried again after this pause.
+inline constexpr std::time_t kReminderRetrySeconds = 30;
+
 class CPimMonitor {
 public:
     explicit CPimMonitor(PimMonitorDeps deps);
@@ -47,8 +50,8 @@ public:
     void Stop();
     // Monitoring has begun: the calendars are read at the next step.
     void StartMonitoring() { m_scanDue = true; }
-    // The tick's step while monitoring: the head of the queue paged when its time has
-    // come, and a scan when one is due. Safe to call again from a tick that runs while
+    // The tick's step while monitoring: the first reminder whose time has come paged, and
+    // a scan when one is due. Safe to call again from a tick that runs while
     // this one waits (it then does nothing).
     void Tick(CPageQueue& queue, CPagerList& pagers, const MessageTexts& texts, long scanSeconds);
 

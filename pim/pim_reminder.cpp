@@ -13,6 +13,20 @@ void CPimReminderQueue::Replace(std::vector<CPimReminder> reminders)
                      [](const CPimReminder& a, const CPimReminder& b) { return a.reminderTime < b.reminderTime; });
 }
 
+CPimReminder* CPimReminderQueue::NextDue(std::time_t now)
+{
+    for (CPimReminder& r : m_reminders) {
+        if (r.reminderTime > now) return nullptr;
+        if (r.retryAt <= now) return &r;
+    }
+    return nullptr;
+}
+
+void CPimReminderQueue::Remove(const CPimReminder* reminder)
+{
+    std::erase_if(m_reminders, [reminder](const CPimReminder& r) { return &r == reminder; });
+}
+
 std::string ReminderAlphaText(const CPimReminder& reminder, bool hour24)
 {
     if (!reminder.start) return reminder.text;

@@ -18,6 +18,7 @@ struct CPimReminder {
     bool task = false;
     int source = 0;                    // which calendar it came from
     std::vector<std::int16_t> paged;   // pagers that have it already; a retry pages only the others
+    std::time_t retryAt = 0;           // after a failed page: not before this time
 
     bool operator==(const CPimReminder&) const = default;
 };
@@ -30,8 +31,9 @@ public:
     void Replace(std::vector<CPimReminder> reminders);
     const std::vector<CPimReminder>& Reminders() const { return m_reminders; }
     bool Empty() const { return m_reminders.empty(); }
-    CPimReminder& Head() { return m_reminders.front(); }
-    void PopHead() { m_reminders.erase(m_reminders.begin()); }
+    // The first reminder due by now that is not waiting to be tried again, or null.
+    CPimReminder* NextDue(std::time_t now);
+    void Remove(const CPimReminder* reminder);
     void Clear() { m_reminders.clear(); }
 
 private:

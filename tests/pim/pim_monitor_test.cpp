@@ -135,7 +135,11 @@ TEST_F(PimMonitorTest, AFailedPageIsTriedAgainForThePagersStillWithoutItAndACanc
     EXPECT_EQ(dir.Read("errorlog.txt"), "05/06/24 01:45PM Error 4 To Ann: 0- PIM: 02:00-03:00 Budget rev\n");
     EXPECT_EQ(dir.Read("log.txt"), "05/06/24 01:45PM Bob: PIM:0200\n");
     ASSERT_EQ(monitor.Queue().Reminders().size(), 1u);
-    At(kOnePm + 45 * 60 + 5);  // Ann again, Bob not
+    At(kOnePm + 45 * 60 + kReminderRetrySeconds - 1);  // not every second
+    EXPECT_EQ(transports.calls.size(), 2u);
+    // The attempt took the 4-second pause between its two modem calls; the retry comes
+    // 30 seconds after it ended: Ann again, Bob not.
+    At(kOnePm + 45 * 60 + 4 + kReminderRetrySeconds);
     ASSERT_EQ(transports.calls.size(), 3u);
     EXPECT_EQ(transports.calls[2].phone, "555-1212");
     EXPECT_TRUE(monitor.Queue().Empty());
