@@ -5,6 +5,7 @@
 #include "app/gui/dialogs/schedule_page_dialog.h"
 #include "app/gui/dialogs/scheduled_pages_dialog.h"
 #include "directory/message_texts.h"
+#include "directory/predefined_messages.h"
 #include "pim/schedule_file.h"
 #include "tests/dialogs/dialog_checks.h"
 
@@ -41,6 +42,9 @@ private slots:
 
     void ScheduleOpensOnTodayAtNoonAndMakesARepeatingPage()
     {
+        CPredefinedMessageList predefined;
+        predefined.NewEntry() = {"Backup", "Backup check", "42"};
+        predefined.Save(f->dir.File(kPredefinedMessagesFile));
         int changes = 0;
         connect(f->commands.get(), &CDialogCommands::sendButtonsChanged, [&] { ++changes; });
         f->commands->Schedule(View({true, true}));
@@ -59,11 +63,11 @@ private slots:
         QVERIFY(Checked(dialog, "once"));
         QVERIFY(!Checked(dialog, "skip"));
         QCOMPARE(EnabledOf(dialog, {"alpha", "numeric", "predefined", "dayInterval", "limited", "remaining"}),
-                 QString("alpha,numeric"));
+                 QString("alpha,numeric,predefined"));
 
-        Type(dialog, "alpha", "Backup check");
+        Choose(dialog, "predefined", "Backup");
+        QCOMPARE(Join(Text(dialog, "alpha"), Text(dialog, "numeric")), QString("Backup check|42"));
         QCOMPARE(dialog->Hint(), QString("1 page to deliver the"));
-        Type(dialog, "numeric", "42");
         Type(dialog, "day", "8");
         Type(dialog, "time", "9:30p");
         Click(dialog, "days");
