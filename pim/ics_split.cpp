@@ -93,6 +93,7 @@ private:
     std::string UidValue(std::string_view line, std::size_t next) const
     {
         std::size_t colon = line.find(':');
+        if (colon == std::string_view::npos) return {};
         std::string value(line.substr(colon + 1));
         while (next < m_text.size() && (m_text[next] == ' ' || m_text[next] == '\t')) {
             std::size_t eol = m_text.find('\n', next);
