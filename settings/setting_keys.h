@@ -22,6 +22,8 @@ namespace key {
 CORVANE_PREF(AutoExit, "0")
 CORVANE_PREF(AutoMinimize, "0")
 CORVANE_PREF(AutoPagerCode, "")  // only written, as "-1", when an automatic destination is deleted
+CORVANE_PREF(CalendarFiles, "")  // for "SPlusMonitor": one .ics file, or a folder of them
+CORVANE_PREF(CalendarUrl, "")    // for "OutlookMonitor": a CalDAV calendar collection
 CORVANE_PREF(CIDPopup, "0")
 CORVANE_PREF(Column1Width, "151")
 CORVANE_PREF(Column2Width, "90")

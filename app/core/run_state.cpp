@@ -40,7 +40,9 @@ CRunState::CRunState(RunStateDeps deps)
       m_files{m_d.dataDir, m_d.settings, m_d.messageBox},
       m_topics(m_queue, static_cast<ICommandShell&>(*this)),
       m_monitoring(std::make_unique<CMonitoringControl>(m_d.hooks, m_d.pump, m_d.clock, m_d.shell,
-                                                        static_cast<ISeenMailLists&>(*this), m_d.title))
+                                                        static_cast<ISeenMailLists&>(*this), m_d.title)),
+      m_pim(std::make_unique<CPimMonitor>(PimMonitorDeps{m_d.settings, m_d.messageBox, m_d.shell, m_d.pump, m_d.clock,
+                                                         m_d.ports, m_d.transports, m_files}))
 {
 }
 
@@ -57,11 +59,12 @@ void CRunState::Create(bool quiet, int commandScanSeconds, const std::string& co
     CreateIfMissing(m_d.dataDir + "errorlog.txt");
     ReadIntervals();
 
-    // Mail filters, scheduled pages and Dashnote messages have no part in this program
-    // yet; the texts and the pagers are loaded in their order.
+    // Mail filters and Dashnote messages have no part in this program yet; the texts,
+    // the pagers and the scheduled pages are loaded in their order.
     m_messages = LoadMessages(m_files.Path("MESSAGES.DAT"));
     m_pagers.Reload(m_files);
     m_lastRescan = m_lastCommandScan = m_d.clock.Now();
+    m_schedules.Load(m_files.Path(kSchedulesFile), m_d.clock.Now());
 
     ApplyCallMonitor();
     ApplyMailMonitor();
@@ -112,11 +115,12 @@ void CRunState::OnTick()
         SendTriggerStep();
     }
     CommandFileStep();
-    // The caller-ID line poll and the scheduled pages belong to monitors that are not
-    // part of this program yet.
+    // The caller-ID line poll belongs to a monitor that is not part of this program yet.
+    ScheduleStep();
     TrayStep();
     MonitoringStartStep();
     MonitoringEndStep();
+    PimStep();
 }
 
 void CRunState::CloseRequestStep()
@@ -183,6 +187,7 @@ void CRunState::MonitoringStartStep()
         // The call monitor stays off for this period; the end of monitoring reads it again.
         if (!opened && m_callMonitor && m_monitoringPeriod == period && m_monitoringState == 2) m_callMonitor = 0;
     }
+    if (m_pimMonitor) m_pim->StartMonitoring();
     ShowSwitches();
     WarnAboutMonitorsWithoutPages();
 }
@@ -318,20 +323,7 @@ void CRunState::ApplyMailMonitor()
 
 void CRunState::ApplyPimMonitor()
 {
-    if (!m_d.settings.IsOn(key::ScheduleReminders)) {
-        m_pimMonitor = 0;
-        return;
-    }
-    // No calendar can be opened by this program yet: a selected one fails to open, and
-    // its selection is cleared, Schedule+ first.
-    for (const SettingKey* selection : {&key::SPlusMonitor, &key::OutlookMonitor}) {
-        if (!m_d.settings.IsOn(*selection)) continue;
-        m_d.settings.Write(key::ScheduleReminders, "0");
-        m_d.settings.Write(*selection, "0");
-        m_pimMonitor = 0;
-        return;
-    }
-    m_pimMonitor = 1;
+    m_pimMonitor = m_pim->Apply() ? 1 : 0;
 }
 
 void CRunState::ToggleCallerIdPopup()

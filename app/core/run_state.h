@@ -18,6 +18,8 @@
 #include "engine/page_request.h"
 #include "transport/page_transport.h"
 #include "modem/page_ports.h"
+#include "pim/pim_monitor.h"
+#include "pim/schedule_list.h"
 #include "settings/settings.h"
 
 namespace corvane {
@@ -76,6 +78,8 @@ public:
     ICommandHandler& Commands() { return m_topics; }
     CPageQueue& Queue() { return m_queue; }
     CPagerList& Pagers() { return m_pagers; }
+    CScheduleList& Schedules() { return m_schedules; }
+    CPimMonitor& Pim() { return *m_pim; }
     const DataFiles& Files() const { return m_files; }
     const MessageTexts& Messages() const { return m_messages; }
     SwitchState Switches() const;
@@ -103,6 +107,8 @@ private:
     void RescanStep();
     void SendTriggerStep();
     void CommandFileStep();
+    void ScheduleStep();  // run_state_pim.cpp
+    void PimStep();       // run_state_pim.cpp
     void TrayStep();
     void MonitoringStartStep();
     void WarnAboutMonitorsWithoutPages();
@@ -115,6 +121,8 @@ private:
     MessageTexts m_messages;
     CCommandTopics m_topics;
     std::unique_ptr<CMonitoringControl> m_monitoring;
+    CScheduleList m_schedules;
+    std::unique_ptr<CPimMonitor> m_pim;
     TickIntervals m_intervals;
 
     int m_callMonitor = 0;

@@ -176,6 +176,25 @@ QIcon PauseIcon()
     });
 }
 
+QIcon MonitorPimIcon()
+{
+    // A calendar page with its two rings.
+    return ToolIcon([](QPainter& p) {
+        p.setPen(QPen(QColor(40, 40, 60), 1));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4, 5, 16, 14));
+        p.setBrush(QColor(200, 40, 40));
+        p.drawRect(QRectF(4, 5, 16, 4));
+        p.setPen(QPen(QColor(40, 40, 60), 1.5));
+        p.drawLine(QPointF(8, 3), QPointF(8, 7));
+        p.drawLine(QPointF(16, 3), QPointF(16, 7));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(40, 40, 60));
+        for (int row = 0; row < 2; ++row)
+            for (int col = 0; col < 4; ++col) p.drawRect(QRectF(6 + col * 3.5, 11 + row * 3.5, 2, 2));
+    });
+}
+
 QPixmap SplashArt(const QString& title, const QString& version)
 {
     QPixmap pixmap(kSplashWidth, kSplashHeight);

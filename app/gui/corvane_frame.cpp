@@ -18,6 +18,7 @@
 #include "app/gui/artwork.h"
 #include "app/gui/dialogs/dialog_commands.h"
 #include "app/gui/dialogs/pager_message_dialog.h"
+#include "app/gui/dialogs/schedule_page_dialog.h"
 #include "app/gui/pager_list_form.h"
 #include "app/gui/qt_event_pump.h"
 #include "common/decimal.h"
@@ -89,6 +90,9 @@ void CCorvaneFrame::BuildMenus()
     m_manualMonitoring->setObjectName("manualMonitoringAction");
     m_manualMonitoring->setCheckable(true);
     action->addSeparator();
+    m_monitorPim = action->addAction(MonitorPimIcon(), tr("Monitor PIM &Reminders"));
+    m_monitorPim->setObjectName("monitorPimAction");
+    m_monitorPim->setCheckable(true);
     m_callerIdPopup = action->addAction(tr("&Caller ID Popup"));
     m_callerIdPopup->setObjectName("callerIdPopupAction");
     m_callerIdPopup->setCheckable(true);
@@ -102,6 +106,7 @@ void CCorvaneFrame::BuildMenus()
             [this] { CallCore([this] { m_runState->Monitoring().ToggleManualMonitoring(); }); });
     connect(m_callerIdPopup, &QAction::triggered, this, [this] { CallCore([this] { m_runState->ToggleCallerIdPopup(); }); });
     connect(m_pause, &QAction::triggered, this, [this] { CallCore([this] { m_runState->TogglePause(); }); });
+    connect(m_monitorPim, &QAction::triggered, this, [this] { CallCore([this] { m_runState->ToggleMonitorPim(); }); });
 
     // Each command shows its own refusals (monitoring, the password) and its dialog.
     m_configure = menuBar()->addMenu(tr("&Configure"));
@@ -118,10 +123,18 @@ void CCorvaneFrame::BuildMenus()
     m_configure->addSeparator();
     addConfigure(tr("Pass&word..."), "configurePasswordAction", &CDialogCommands::ConfigurePassword);
 
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    m_scheduledPages = view->addAction(tr("&Scheduled Pages..."));
+    m_scheduledPages->setObjectName("scheduledPagesAction");
+    connect(m_scheduledPages, &QAction::triggered, this,
+            [this] { CallDialogs([](CDialogCommands& d) { d.ScheduledPages(); }); });
+
     QToolBar* tools = addToolBar(tr("Toolbar"));
     tools->setObjectName("toolbar");
     tools->setMovable(false);
     tools->setIconSize(QSize(24, 22));
+    tools->addAction(m_monitorPim);
+    tools->addSeparator();
     tools->addAction(m_manualMonitoring);
     tools->addAction(m_activateScreenSaver);
     tools->addSeparator();
@@ -178,6 +191,8 @@ void CCorvaneFrame::ConnectSendCommands()
             [this] { CallDialogs([this](CDialogCommands& d) { d.Page(m_form->View()); }); });
     connect(m_form, &CPagerListForm::resubmitClicked, this,
             [this] { CallDialogs([this](CDialogCommands& d) { d.Resubmit(m_form->View()); }); });
+    connect(m_form, &CPagerListForm::scheduleClicked, this,
+            [this] { CallDialogs([this](CDialogCommands& d) { d.Schedule(m_form->View()); }); });
     connect(m_form, &CPagerListForm::rowDoubleClicked, this, &CCorvaneFrame::OnRowDoubleClicked);
 }
 
@@ -294,6 +309,7 @@ void CCorvaneFrame::SyncChecks()
     // A toggle that was refused (a No to the question) leaves its check mark as it was.
     m_callerIdPopup->setChecked(switches.callerIdPopup);
     m_pause->setChecked(switches.paused);
+    m_monitorPim->setChecked(switches.pim);
     m_manualMonitoring->setChecked(m_runState->Monitoring().ManualMonitoring());
 }
 
@@ -342,6 +358,7 @@ void CCorvaneFrame::CloseNow()
     StoreWindowState();
     // An open Pager Message dialog sends nothing any more: the program is going.
     if (CPagerMessageDialog* open = m_dialogs ? m_dialogs->MessageDialog() : nullptr) open->reject();
+    if (CSchedulePageDialog* open = m_dialogs ? m_dialogs->ScheduleDialog() : nullptr) open->reject();
     m_dialogs.reset();
     m_form->Detach();
     if (m_shutdown) m_shutdown();
@@ -498,6 +515,7 @@ void CCorvaneFrame::ShowSwitches(const SwitchState& state)
 {
     SetPane(StatusPane::Call, state.callMonitor ? QStringLiteral("CALL") : QString());
     SetPane(StatusPane::Pim, state.pim ? QStringLiteral("PIM") : QString());
+    m_monitorPim->setChecked(state.pim);
     SetPane(StatusPane::Mail, state.mail ? QStringLiteral("MAIL") : QString());
     m_callerIdPopup->setChecked(state.callerIdPopup);
     m_pause->setChecked(state.paused);

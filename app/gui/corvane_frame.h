@@ -74,6 +74,8 @@ public:
     QAction* ManualMonitoringAction() const { return m_manualMonitoring; }
     QAction* CallerIdPopupAction() const { return m_callerIdPopup; }
     QAction* PauseAction() const { return m_pause; }
+    QAction* MonitorPimAction() const { return m_monitorPim; }
+    QAction* ScheduledPagesAction() const { return m_scheduledPages; }
     QAction* LogPagesToAction() const { return m_logPagesTo; }
     QMenu* ConfigureMenu() const { return m_configure; }
     // The dialog commands once attached, else null.
@@ -142,6 +144,8 @@ private:
     QAction* m_manualMonitoring = nullptr;
     QAction* m_callerIdPopup = nullptr;
     QAction* m_pause = nullptr;
+    QAction* m_monitorPim = nullptr;
+    QAction* m_scheduledPages = nullptr;
     QAction* m_logPagesTo = nullptr;
     QMenu* m_configure = nullptr;
     std::unique_ptr<CDialogCommands> m_dialogs;

@@ -125,6 +125,8 @@ void CPagerListForm::BuildControls()
     m_page->setObjectName("pageButton");
     m_resubmit = new QPushButton(tr("&Resubmit"));
     m_resubmit->setObjectName("resubmitButton");
+    m_schedule = new QPushButton(tr("&Schedule"));
+    m_schedule->setObjectName("scheduleButton");
     m_cancel = new QPushButton(tr("Cancel"));
     m_cancel->setObjectName("cancelButton");
     m_cancel->setEnabled(false);
@@ -136,6 +138,7 @@ void CPagerListForm::BuildControls()
     right->addStretch(1);
     right->addWidget(m_page);
     right->addWidget(m_resubmit);
+    right->addWidget(m_schedule);
     right->addWidget(m_cancel);
 
     auto* layout = new QHBoxLayout(this);
@@ -151,6 +154,7 @@ void CPagerListForm::BuildControls()
     connect(m_cancel, &QPushButton::clicked, this, &CPagerListForm::OnCancel);
     connect(m_page, &QPushButton::clicked, this, &CPagerListForm::pageClicked);
     connect(m_resubmit, &QPushButton::clicked, this, &CPagerListForm::resubmitClicked);
+    connect(m_schedule, &QPushButton::clicked, this, &CPagerListForm::scheduleClicked);
     connect(m_list, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
         if (index.isValid()) emit rowDoubleClicked(index.row());
     });
@@ -284,6 +288,7 @@ void CPagerListForm::UpdateButtons()
     // the open Pager Message dialog; Cancel is there only for the page in progress.
     bool sendable = !m_pageInProgress && !m_messageDialogOpen && m_model->rowCount() > 0;
     m_page->setEnabled(sendable);
+    m_schedule->setEnabled(sendable);
     m_resubmit->setEnabled(sendable && m_resubmitAvailable);
     m_cancel->setEnabled(m_pageInProgress);
 }

@@ -240,10 +240,12 @@ TEST_F(RunStateTest, AMonitorSwitchNeedsARecipient)
     EXPECT_TRUE(frame.switches.pim);
     state.ToggleMonitorPim();
     settings.Write(key::OutlookMonitor, "1");
-    state.ToggleMonitorPim();  // a selected calendar cannot be opened: off again, selection cleared
-    EXPECT_FALSE(frame.switches.pim);
-    EXPECT_EQ(settings.Get(key::ScheduleReminders), "0");
-    EXPECT_EQ(settings.Get(key::OutlookMonitor), "0");
+    boxes.shown.clear();
+    state.ToggleMonitorPim();  // no calendar server set: said once, the choices kept, tried again later
+    EXPECT_TRUE(frame.switches.pim);
+    EXPECT_EQ(settings.Get(key::ScheduleReminders), "1");
+    EXPECT_EQ(settings.Get(key::OutlookMonitor), "1");
+    EXPECT_EQ(boxes.Texts(), std::string("Calendar Error: ") + kServerLoadText + "\n");
 }
 
 TEST_F(RunStateTest, TheCallerIdPopupAsksFirstAndKeepsTheMonitorModemOpen)

@@ -244,7 +244,8 @@ private slots:
         QCOMPARE(Entries(Menu("Configure")), (QStringList{"Modems", "Service Providers", "Pagers", "Password"}));
         QStringList menus;
         for (QAction* action : Frame().menuBar()->actions()) menus << Plain(action->text());
-        QCOMPARE(menus, (QStringList{"File", "Action", "Configure"}));
+        QCOMPARE(menus, (QStringList{"File", "Action", "Configure", "View"}));
+        QCOMPARE(Entries(Menu("View")), (QStringList{"Scheduled Pages"}));
 
         QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("configureModemsAction")), QString("Modem Configuration"));
         QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("configureServicesAction")),
@@ -254,6 +255,7 @@ private slots:
         QCOMPARE(TitleOfDialogFrom(Frame().LogPagesToAction()), QString("Log Pages To"));
         QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("exportPagerDataAction")), QString("Export Pager Data As"));
         QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("importPagerDataAction")), QString("Import Pager Data As"));
+        QCOMPARE(TitleOfDialogFrom(Frame().ScheduledPagesAction()), QString("Scheduled Pages"));
         QVERIFY(h->boxes.shown.empty());
     }
 

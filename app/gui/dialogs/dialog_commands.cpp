@@ -4,6 +4,7 @@
 
 #include "app/core/pager_fields.h"
 #include "app/core/run_state.h"
+#include "app/core/schedule_send.h"
 #include "app/gui/dialogs/individual_pager_dialog.h"
 #include "app/gui/dialogs/log_file_dialogs.h"
 #include "app/gui/dialogs/modem_config_dialog.h"
@@ -13,6 +14,8 @@
 #include "app/gui/dialogs/pager_message_dialog.h"
 #include "app/gui/dialogs/password_dialog.h"
 #include "app/gui/dialogs/password_validation_dialog.h"
+#include "app/gui/dialogs/schedule_page_dialog.h"
+#include "app/gui/dialogs/scheduled_pages_dialog.h"
 #include "app/gui/dialogs/service_config_dialog.h"
 #include "app/gui/dialogs/test_page_dialog.h"
 #include "common/clock.h"
@@ -29,7 +32,12 @@ CDialogCommands::CDialogCommands(CRunState& state, IMainView& view, const IClock
 
 bool CDialogCommands::SendDialogOpen() const
 {
-    return !m_messageDialog.isNull();
+    return !m_messageDialog.isNull() || !m_scheduleDialog.isNull();
+}
+
+CSchedulePageDialog* CDialogCommands::ScheduleDialog() const
+{
+    return m_scheduleDialog.data();
 }
 
 CPagerMessageDialog* CDialogCommands::MessageDialog() const
@@ -133,16 +141,7 @@ void CDialogCommands::Send(const FormView& view, SendVariant variant)
         return;
     }
 
-    PagerMessageSetup setup;
-    setup.needs = send.needs;
-    setup.initial = m_manual.InitialTexts(variant);
-    CPredefinedMessageList predefined;
-    predefined.Load(files.Path(kPredefinedMessagesFile));
-    setup.predefined = predefined.messages();
-    setup.suffixLength = ContentSuffix(ContentOptions::Read(settings), m_clock.Now()).size();
-    setup.signatureLength = m_state.Messages().signature.size();
-    setup.promptUseReturn = settings.IsOn(key::PromptUseReturn);
-
+    PagerMessageSetup setup = MessageSetup(send, m_manual.InitialTexts(variant));
     auto* dialog = new CPagerMessageDialog(setup, m_parent);
     m_messageDialog = dialog;
     connect(dialog, &CPagerMessageDialog::confirmed, this, [this, send](const PromptedTexts& texts) {
@@ -156,6 +155,53 @@ void CDialogCommands::Send(const FormView& view, SendVariant variant)
     });
     dialog->show();
     emit sendButtonsChanged();
+}
+
+PagerMessageSetup CDialogCommands::MessageSetup(const PreparedSend& send, const PromptedTexts& initial) const
+{
+    const DataFiles& files = m_state.Files();
+    ISettings& settings = files.settings;
+    PagerMessageSetup setup;
+    setup.needs = send.needs;
+    setup.initial = initial;
+    CPredefinedMessageList predefined;
+    predefined.Load(files.Path(kPredefinedMessagesFile));
+    setup.predefined = predefined.messages();
+    setup.suffixLength = ContentSuffix(ContentOptions::Read(settings), m_clock.Now()).size();
+    setup.signatureLength = m_state.Messages().signature.size();
+    setup.promptUseReturn = settings.IsOn(key::PromptUseReturn);
+    return setup;
+}
+
+void CDialogCommands::Schedule(const FormView& view)
+{
+    if (SendDialogOpen()) return;
+    ISettings& settings = m_state.Files().settings;
+    const int messaging = settings.GetInt(key::Messaging);
+    PreparedSend send = PrepareSend(view, m_state.Pagers(), messaging);
+    if (send.entries.empty()) return;
+
+    SchedulePageSetup setup{MessageSetup(send, {}), InitialScheduleFields(m_clock.Now())};
+    auto schedule = [this, send, messaging](const ScheduleFields& fields) {
+        return ScheduleEntries(send, messaging, fields, m_state.Schedules(), m_state.Files().settings, m_view,
+                               m_state.Files().messageBox);
+    };
+    auto* dialog = new CSchedulePageDialog(setup, schedule, m_parent);
+    m_scheduleDialog = dialog;
+    auto closed = [this] {
+        m_scheduleDialog = nullptr;
+        emit sendButtonsChanged();
+    };
+    connect(dialog, &CSchedulePageDialog::scheduled, this, closed);
+    connect(dialog, &CSchedulePageDialog::cancelled, this, closed);
+    dialog->show();
+    emit sendButtonsChanged();
+}
+
+void CDialogCommands::ScheduledPages()
+{
+    CScheduledPagesDialog dialog(m_state.Schedules(), m_state.Pagers(), m_state.Files().messageBox, m_parent);
+    dialog.exec();
 }
 
 void CDialogCommands::DoubleClick(const FormView& view, std::size_t row)

@@ -17,6 +17,8 @@
 //   File > Import Pager Data       -> ImportPagerData()   (re-reads the pager list after an import)
 //   Page button (1014)             -> Page(view)
 //   Resubmit button (1017)         -> Resubmit(view)
+//   Schedule button (1018)         -> Schedule(view)
+//   View > Scheduled Pages         -> ScheduledPages()
 //   double-click on row r          -> DoubleClick(view, r)
 //   IFrameShell::AddNewPager       -> AddNewPager()       (the command server's "AddPager")
 //   other password-guarded commands (Preferences, Groups, Import ...): if (!PasswordAllows()) return;
@@ -30,8 +32,8 @@
 // selected flag per row and the ListChoice shown:
 //   FormView view = MakeFormView(form.Model().Rows(), selectedFlags, shownChoice);
 //
-// The form's send buttons: while SendDialogOpen() is true, Page, Schedule and Resubmit
-// are disabled; otherwise Resubmit is enabled together with Page once
+// The form's send buttons: while SendDialogOpen() is true (the Pager Message or the
+// Schedule Page dialog is open), Page, Schedule and Resubmit are disabled; otherwise Resubmit is enabled together with Page once
 // ResubmitAvailable() is true. sendButtonsChanged() says when either has changed.
 
 #include <QObject>
@@ -46,6 +48,8 @@ namespace corvane {
 
 class CPagerMessageDialog;
 class CRunState;
+class CSchedulePageDialog;
+struct PagerMessageSetup;
 class IClock;
 class IMainView;
 
@@ -70,6 +74,10 @@ public:
     // The form's send commands.
     void Page(const FormView& view);
     void Resubmit(const FormView& view);
+    // The same preparation as Page, then the Schedule Page dialog (not modal).
+    void Schedule(const FormView& view);
+    // The Scheduled Pages window, modally.
+    void ScheduledPages();
     // "DisplayClickAction" "1": Page; otherwise the pager of the row is edited.
     void DoubleClick(const FormView& view, std::size_t row);
     // A new pager added through the individual dialog, modally; saved and re-read on OK.
@@ -83,12 +91,15 @@ public:
     bool ResubmitAvailable() const { return m_manual.ResubmitAvailable(); }
     // The open Pager Message dialog, or null.
     CPagerMessageDialog* MessageDialog() const;
+    // The open Schedule Page dialog, or null.
+    CSchedulePageDialog* ScheduleDialog() const;
 
 signals:
     void sendButtonsChanged();
 
 private:
     void Send(const FormView& view, SendVariant variant);
+    PagerMessageSetup MessageSetup(const PreparedSend& send, const PromptedTexts& initial) const;
     bool Guard(ConfigArea area);
     bool EditPager(const FormRow& row);
 
@@ -98,6 +109,7 @@ private:
     QWidget* m_parent;
     CManualSend m_manual;
     QPointer<CPagerMessageDialog> m_messageDialog;
+    QPointer<CSchedulePageDialog> m_scheduleDialog;
 };
 
 }  // namespace corvane
