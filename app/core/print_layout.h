@@ -19,8 +19,8 @@ struct PrintColumn {
     bool wrap = false; // word-wrapped over as many lines as it needs; else one line, cut
 };
 
-// A log row is as high as its wrapped message plus a sixth of a line step; a pager row
-// takes whole line steps.
+// A log row is as high as its tallest wrapped cell plus a sixth of a line step; a pager
+// row takes the whole line steps its tallest wrapped cell needs.
 enum class RowStyle { LogEntry, PagerList };
 
 struct PrintTable {

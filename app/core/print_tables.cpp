@@ -1,5 +1,6 @@
 #include "app/core/print_tables.h"
 
+#include "app/core/log_reader.h"
 #include "directory/pager_list.h"
 #include "settings/settings.h"
 
@@ -33,12 +34,15 @@ PrintTable PageLogTable(const std::vector<LogRowText>& entries)
     table.columns = {
         {"DATE", 0, 0.75, false},
         {"TIME", 0.875, 0.75, false},
-        {"PAGER", 1.75, 1.5, false},
+        // Cut at the column's edge, a long pager name (or "Error 13 To " and the name)
+        // would lose its end on paper: it wraps as the message does.
+        {"PAGER", 1.75, 1.5, true},
         {"MESSAGE", 3.375, 0, true},
     };
     table.rows.reserve(entries.size());
     for (const LogRowText& entry : entries)
-        table.rows.push_back({Part(entry.entry, 0, 8), Part(entry.entry, 9, 6), Part(entry.entry, 16), entry.message});
+        table.rows.push_back({Part(entry.entry, 0, 8), Part(entry.entry, 9, 6), Part(entry.entry, kLogStampLength),
+                              entry.message});
     return table;
 }
 
@@ -49,9 +53,10 @@ PrintTable PagerListTable(const CPagerList& pagers, ISettings& settings)
     table.title = kPagerListPrintTitle;
     table.style = RowStyle::PagerList;
     table.columns = {
-        {"NAME", 0, 1.3, false},
-        {"NUMBER", 1.425, 0.9, false},
-        {"PIN", 2.45, 0.9, false},
+        // Every column wraps: an SNPP address or a long name must not be cut off.
+        {"NAME", 0, 1.3, true},
+        {"NUMBER", 1.425, 0.9, true},
+        {"PIN", 2.45, 0.9, true},
         {settings.Get(key::Voice1Label), 3.475, 0.9, true},
         {settings.Get(key::Voice2Label), 4.5, 0.9, true},
         {settings.Get(key::DataLabel), 5.525, 0.9, true},

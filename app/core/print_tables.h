@@ -20,11 +20,11 @@ struct LogRowText {
     std::string message;
 };
 
-// DATE, TIME, PAGER and the wrapped MESSAGE of each entry.
+// DATE, TIME, and the wrapped PAGER and MESSAGE of each entry.
 PrintTable PageLogTable(const std::vector<LogRowText>& entries);
 
 // Every pager in list order: name, number, PIN, the three labelled numbers and the
-// groups, the last four wrapped.
+// groups, all wrapped.
 PrintTable PagerListTable(const CPagerList& pagers, ISettings& settings);
 
 }  // namespace corvane

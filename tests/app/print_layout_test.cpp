@@ -101,14 +101,14 @@ TEST(PrintLayoutTest, TheColumnsOfThePageLogAndThePagerList)
     PrintTable log = PageLogTable({{"03/07/01 10:55AM Error 5 To John", "Call\nnow"}, {"03/07/01 1", ""}});
     EXPECT_EQ(log.title, "Corvane Page Log");
     ASSERT_EQ(log.rows.size(), 2u);
-    EXPECT_EQ(log.rows[0], (std::vector<std::string>{"03/07/01", "10:55A", " Error 5 To John", "Call\nnow"}));
+    EXPECT_EQ(log.rows[0], (std::vector<std::string>{"03/07/01", "10:55A", "Error 5 To John", "Call\nnow"}));
     EXPECT_EQ(log.rows[1], (std::vector<std::string>{"03/07/01", "1", "", ""}));
     PageLayout layout = LayOutPages(Letter(), RowStyle::LogEntry, {});
     std::string edges;
     for (const PrintColumn& c : log.columns)
         edges += c.caption + "@" + std::to_string(layout.ColumnX(c, 100)) + "+" +
-                 std::to_string(layout.ColumnWidth(c, 100)) + " ";
-    EXPECT_EQ(edges, "DATE@50+75 TIME@138+75 PAGER@225+150 MESSAGE@388+412 ");
+                 std::to_string(layout.ColumnWidth(c, 100)) + (c.wrap ? "w " : " ");
+    EXPECT_EQ(edges, "DATE@50+75 TIME@138+75 PAGER@225+150w MESSAGE@388+412w ");
 
     CMemorySettings settings;
     settings.Write(key::Voice2Label, "Cell");
@@ -126,7 +126,8 @@ TEST(PrintLayoutTest, TheColumnsOfThePageLogAndThePagerList)
     for (const PrintColumn& c : list.columns)
         captions += c.caption + "@" + std::to_string(layout.ColumnX(c, 100)) + "+" +
                     std::to_string(layout.ColumnWidth(c, 100)) + (c.wrap ? "w " : " ");
-    EXPECT_EQ(captions, "NAME@50+130 NUMBER@193+90 PIN@295+90 Work@398+90w Cell@500+90w Other@603+90w GROUPS@705+95w ");
+    EXPECT_EQ(captions,
+              "NAME@50+130w NUMBER@193+90w PIN@295+90w Work@398+90w Cell@500+90w Other@603+90w GROUPS@705+95w ");
     EXPECT_EQ(list.rows.at(0),
               (std::vector<std::string>{"Bob", "5550100", "1002", "555-1", "", "desk", "Support, Sales"}));
 }

@@ -7,8 +7,10 @@
 #include "app/gui/dialogs/individual_pager_dialog.h"
 #include "app/gui/dialogs/log_file_dialogs.h"
 #include "app/gui/dialogs/modem_config_dialog.h"
+#include "app/gui/dialogs/page_log_dialog.h"
 #include "app/gui/dialogs/pager_config_dialog.h"
 #include "app/gui/dialogs/pager_message_dialog.h"
+#include "app/gui/dialogs/print_commands.h"
 #include "app/gui/dialogs/password_dialog.h"
 #include "app/gui/dialogs/password_validation_dialog.h"
 #include "app/gui/dialogs/service_config_dialog.h"
@@ -20,9 +22,12 @@
 namespace corvane {
 
 CDialogCommands::CDialogCommands(CRunState& state, IMainView& view, const IClock& clock, QWidget* parent)
-    : QObject(parent), m_state(state), m_view(view), m_clock(clock), m_parent(parent)
+    : QObject(parent), m_state(state), m_view(view), m_clock(clock), m_parent(parent),
+      m_printing(std::make_unique<CPrintCommands>(state.Files().messageBox))
 {
 }
+
+CDialogCommands::~CDialogCommands() = default;
 
 bool CDialogCommands::SendDialogOpen() const
 {
@@ -89,6 +94,24 @@ bool CDialogCommands::LogPagesTo()
     if (!PasswordAllows()) return false;
     LogFileResult result = corvane::LogPagesTo(m_state.Files().settings, m_state.Files().messageBox, m_parent);
     return result != LogFileResult::Unchanged && result != LogFileResult::Failed;
+}
+
+bool CDialogCommands::PrintSetup()
+{
+    return m_printing->PrintSetup(m_parent);
+}
+
+bool CDialogCommands::PrintPagerList()
+{
+    return m_printing->PrintPagerList(m_state.Pagers(), m_state.Files().settings, m_clock.Now(), m_parent);
+}
+
+bool CDialogCommands::ViewPageLog()
+{
+    if (!PasswordAllows()) return false;
+    const DataFiles& files = m_state.Files();
+    return corvane::ViewPageLog(files.settings.Get(key::LogFileName), files.dataDir,
+                                {m_state.Queue(), m_view, files.messageBox, *m_printing, m_clock}, m_parent);
 }
 
 void CDialogCommands::Page(const FormView& view)

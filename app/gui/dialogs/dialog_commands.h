@@ -13,6 +13,9 @@
 //   Configure > Pagers             -> ConfigurePagers()    (re-reads the pager file on OK)
 //   Configure > Password           -> ConfigurePassword()
 //   File > Log Pages To            -> LogPagesTo()
+//   File > Print Setup             -> PrintSetup()
+//   File > Print Pager List        -> PrintPagerList()
+//   View > Page Log                -> ViewPageLog()        (behind the password)
 //   Page button (1014)             -> Page(view)
 //   Resubmit button (1017)         -> Resubmit(view)
 //   double-click on row r          -> DoubleClick(view, r)
@@ -35,6 +38,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <memory>
+
 #include "app/core/config_guard.h"
 #include "app/core/prepare_send.h"
 
@@ -43,6 +48,7 @@ class QWidget;
 namespace corvane {
 
 class CPagerMessageDialog;
+class CPrintCommands;
 class CRunState;
 class IClock;
 class IMainView;
@@ -54,6 +60,7 @@ public:
     // queue count, Auto-Minimize, the redraw after a service change). clock: the time on
     // the last page, for the page-count hint.
     CDialogCommands(CRunState& state, IMainView& view, const IClock& clock, QWidget* parent);
+    ~CDialogCommands() override;
 
     // Configure menu. True when the dialog was confirmed.
     bool ConfigureModems();
@@ -62,6 +69,12 @@ public:
     bool ConfigurePassword();
     // File menu.
     bool LogPagesTo();
+    bool PrintSetup();
+    bool PrintPagerList();
+    // View menu. True when the Page Log dialog was closed with OK.
+    bool ViewPageLog();
+    // The program's printer and what prints on it.
+    CPrintCommands& Printing() { return *m_printing; }
 
     // The form's send commands.
     void Page(const FormView& view);
@@ -94,6 +107,7 @@ private:
     QWidget* m_parent;
     CManualSend m_manual;
     QPointer<CPagerMessageDialog> m_messageDialog;
+    std::unique_ptr<CPrintCommands> m_printing;
 };
 
 }  // namespace corvane
