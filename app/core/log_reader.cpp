@@ -1,5 +1,6 @@
 #include "app/core/log_reader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -157,6 +158,16 @@ void CLogReader::Scan()
         scanner.Feed(buffer.data(), static_cast<std::size_t>(n));
     }
     scanner.Finish();
+}
+
+std::vector<LogEntry> ScanLogEntries(std::string_view bytes, std::size_t chunk)
+{
+    std::vector<LogEntry> entries;
+    CEntryScanner scanner(entries);
+    for (std::size_t at = 0; at < bytes.size(); at += chunk)
+        scanner.Feed(bytes.data() + at, std::min(chunk, bytes.size() - at));
+    scanner.Finish();
+    return entries;
 }
 
 std::string CLogReader::ReadMessage(std::size_t index) const

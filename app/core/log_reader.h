@@ -58,6 +58,10 @@ private:
     std::vector<LogEntry> m_entries;
 };
 
+// The entries of a log's bytes, scanned in pieces of chunk bytes as a file is read; the
+// result does not depend on where the pieces end.
+std::vector<LogEntry> ScanLogEntries(std::string_view bytes, std::size_t chunk);
+
 // The pager name a resubmitted entry is sent to: the head without its timestamp, and
 // for an error-log entry ("Error 5 To John") the name after " To ".
 std::string ResubmitName(std::string_view entryText);

@@ -5,6 +5,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "engine/page_request.h"
@@ -88,6 +90,21 @@ TEST(LogReaderTest, BinaryBytesAndAOneMegabyteEntry)
     EXPECT_EQ(reader.Entries()[n - 2].text, T2("Carl"));
     EXPECT_EQ(reader.ReadMessage(n - 2), big);
     EXPECT_EQ(reader.ReadMessage(n - 1), std::string("\0\xff:", 3));
+}
+
+TEST(LogReaderTest, WhereTheFileIsCutIntoPiecesChangesNothing)
+{
+    const std::string log = "junk\n" + T1("Al: a\r\n") + T1("no head\r\n") + "03/07/01 09:05AM\n" + T2("Bob:") + "\n" +
+                            T2("Carl: x 03/07/01 09:05AM: y\nz\n") + T1("Dan: end");
+    auto Describe = [](const std::vector<LogEntry>& entries) {
+        std::string out;
+        for (const LogEntry& e : entries)
+            out += e.text + "@" + std::to_string(e.messageOffset) + "-" + std::to_string(e.messageEnd) + "\n";
+        return out;
+    };
+    const std::string whole = Describe(ScanLogEntries(log, log.size()));
+    EXPECT_EQ(std::count(whole.begin(), whole.end(), '\n'), 4);
+    for (std::size_t chunk = 1; chunk < 40; ++chunk) EXPECT_EQ(Describe(ScanLogEntries(log, chunk)), whole) << chunk;
 }
 
 class PageLogViewerTest : public ::testing::Test {
