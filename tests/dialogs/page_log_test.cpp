@@ -13,9 +13,10 @@
 #include <filesystem>
 
 #include "app/core/password.h"
-#include "app/core/print_layout.h"
+#include "app/core/print_tables.h"
 #include "app/gui/dialogs/page_log_dialog.h"
 #include "app/gui/dialogs/print_commands.h"
+#include "app/gui/dialogs/table_printer.h"
 #include "tests/dialogs/dialog_checks.h"
 
 namespace corvane::test {
@@ -227,6 +228,30 @@ private slots:
             OnNextModal([](QWidget* print) { qobject_cast<QDialog*>(print)->reject(); });
             Click(dialog, "print");
             QVERIFY(!std::filesystem::exists(pdf));  // cancelled: nothing printed
+            Click(dialog, "ok");
+        });
+    }
+
+    void aStoppedOrFailedPrintoutPrintsNothing()
+    {
+        std::vector<LogRowText> rows(2000, {kT1 + "Bob", "hello"});
+        std::vector<std::pair<int, int>> reported;
+        QPrinter& printer = f->commands->Printing().Printer();
+        auto stopOnAPage = [&](int done, int total) {
+            reported.emplace_back(done, total);
+            return reported.size() < 6;  // four steps of measuring, then the second page
+        };
+        QCOMPARE(PrintTableOn(printer, PageLogTable(rows), f->clock.Now(), stopOnAPage), PrintResult::Cancelled);
+        QCOMPARE(reported.size(), std::size_t{6});
+        QVERIFY(reported[5].first < reported[5].second);
+        QVERIFY(!std::filesystem::exists(pdf));
+
+        printer.setOutputFileName(QString::fromStdString(f->dir.File("gone/printed.pdf")));
+        f->dir.Write("log.txt", kT1 + "Bob: hello\n");
+        ViewLog("log.txt", [this](QWidget* dialog) {
+            OnPrintDialog(false);
+            Click(dialog, "print");
+            QCOMPARE(f->LastBox(), QString("Print Error: Unable to print to %1.").arg(f->dir.File("gone/printed.pdf").c_str()));
             Click(dialog, "ok");
         });
     }

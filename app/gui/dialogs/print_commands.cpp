@@ -2,11 +2,13 @@
 
 #include <QPageSetupDialog>
 #include <QPrintDialog>
+#include <QProgressDialog>
 
 #include <numeric>
 
 #include "app/core/log_reader.h"
 #include "app/core/print_tables.h"
+#include "app/gui/dialogs/qt_text.h"
 #include "app/gui/dialogs/table_printer.h"
 #include "common/message_box.h"
 
@@ -33,9 +35,23 @@ bool CPrintCommands::AskToPrint(bool offerSelection, QWidget* parent)
     return dialog.exec() == QDialog::Accepted;
 }
 
-bool CPrintCommands::Print(const PrintTable& table, std::time_t now)
+bool CPrintCommands::Print(const PrintTable& table, std::time_t now, QWidget* parent)
 {
-    if (PrintTableOn(m_printer, table, now)) return true;
+    // A long printout keeps the program's tick running (pages still go out) and can be
+    // stopped: the progress box shows after a second and takes the events meanwhile.
+    QProgressDialog progress(QStringLiteral("Printing %1...").arg(ToQt(table.title)), QStringLiteral("Cancel"), 0, 1,
+                             parent);
+    progress.setObjectName("printProgress");
+    progress.setWindowTitle(ToQt(table.title));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(1000);
+    progress.setAutoReset(false);
+    PrintResult result = PrintTableOn(m_printer, table, now, [&progress](int done, int total) {
+        progress.setMaximum(total);
+        progress.setValue(done);
+        return !progress.wasCanceled();
+    });
+    if (result != PrintResult::Failed) return result == PrintResult::Printed;
     QString target = m_printer.outputFileName().isEmpty() ? m_printer.printerName() : m_printer.outputFileName();
     m_messageBox.Show("Unable to print to " + target.toStdString() + ".", kPrintErrorCaption, MbIcon::Warning,
                       MbButtons::Ok);
@@ -45,7 +61,7 @@ bool CPrintCommands::Print(const PrintTable& table, std::time_t now)
 bool CPrintCommands::PrintPagerList(const CPagerList& pagers, ISettings& settings, std::time_t now, QWidget* parent)
 {
     if (!AskToPrint(false, parent)) return false;
-    return Print(PagerListTable(pagers, settings), now);
+    return Print(PagerListTable(pagers, settings), now, parent);
 }
 
 bool CPrintCommands::PrintLog(const CLogReader& log, const std::vector<std::size_t>& selected, std::time_t now,
@@ -63,7 +79,7 @@ bool CPrintCommands::PrintLog(const CLogReader& log, const std::vector<std::size
     entries.reserve(rows->size());
     for (std::size_t index : *rows)
         if (index < log.size()) entries.push_back({log.Entries()[index].text, log.ReadMessage(index)});
-    return Print(PageLogTable(entries), now);
+    return Print(PageLogTable(entries), now, parent);
 }
 
 }  // namespace corvane

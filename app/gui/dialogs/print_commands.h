@@ -38,7 +38,7 @@ public:
 
 private:
     bool AskToPrint(bool offerSelection, QWidget* parent);
-    bool Print(const PrintTable& table, std::time_t now);
+    bool Print(const PrintTable& table, std::time_t now, QWidget* parent);
 
     IMessageBox& m_messageBox;
     QPrinter m_printer{QPrinter::HighResolution};

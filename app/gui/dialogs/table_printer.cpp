@@ -1,5 +1,6 @@
 #include "app/gui/dialogs/table_printer.h"
 
+#include <QFile>
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 #include "app/gui/dialogs/qt_text.h"
 #include "app/gui/dialogs/wrap_mode.h"
@@ -86,12 +88,18 @@ public:
         m_geometry.lineHeight = text.height();
     }
 
-    PageLayout Measure()
+    // Rows measured between two reports of progress.
+    static constexpr std::size_t kRowsPerStep = 500;
+
+    // Empty when stopped.
+    std::optional<PageLayout> Measure(const PrintProgress& progress)
     {
         std::vector<int> lines;
         lines.reserve(m_table.rows.size());
         PageLayout widths = LayOutPages(m_geometry, m_table.style, {});
         for (std::size_t row = 0; row < m_table.rows.size(); ++row) {
+            if (row % kRowsPerStep == 0 && progress && !progress(Steps(row), Steps(m_table.rows.size()) * 2))
+                return std::nullopt;
             int most = 1;
             for (std::size_t c = 0; c < m_table.columns.size(); ++c)
                 if (m_table.columns[c].wrap) most = std::max(most, Cell(widths, row, c).Lines());
@@ -101,7 +109,11 @@ public:
         return LayOutPages(m_geometry, m_table.style, lines);
     }
 
-    void Paint(QPainter& painter, const PageLayout& layout, const std::string& printedAt)
+    static int Steps(std::size_t rows) { return static_cast<int>(rows / kRowsPerStep) + 1; }
+
+    // The pages chosen, in order; false when stopped.
+    bool Paint(QPainter& painter, const PageLayout& layout, const std::string& printedAt,
+               const std::function<bool()>& goOn)
     {
         // Where the print dialog still offers page numbers, the pages chosen there.
         int from = 1, to = static_cast<int>(layout.pages.size());
@@ -111,11 +123,13 @@ public:
         }
         for (const PrintPage& page : layout.pages) {
             if (page.number < from || page.number > to) continue;
+            if (!goOn()) return false;
             if (page.number > from) m_printer.newPage();
             PaintFrame(painter, layout, page.number, printedAt);
             if (page.captionsY >= 0) PaintCaptions(painter, layout, page.captionsY);
             for (const RowPiece& piece : page.pieces) PaintPiece(painter, layout, piece);
         }
+        return true;
     }
 
 private:
@@ -189,20 +203,32 @@ private:
 
 }  // namespace
 
-bool PrintTableOn(QPrinter& printer, const PrintTable& table, std::time_t now)
+PrintResult PrintTableOn(QPrinter& printer, const PrintTable& table, std::time_t now, const PrintProgress& progress)
 {
     printer.setDocName(ToQtShown(table.documentName));
     CTablePainter painter(printer, table);
-    PageLayout layout = painter.Measure();
+    std::optional<PageLayout> layout = painter.Measure(progress);
+    if (!layout) return PrintResult::Cancelled;
     // A printer that makes no copies itself gets the document as often as asked for.
-    int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
+    const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
+    const int measured = CTablePainter::Steps(table.rows.size());
+    const int total = measured + copies * static_cast<int>(layout->pages.size());
+    int done = measured;
+    auto goOn = [&] { return !progress || progress(done++, total); };
+
     QPainter device;
-    if (!device.begin(&printer)) return false;
+    if (!device.begin(&printer)) return PrintResult::Failed;
+    const std::string printedAt = PrintedAt(now);
     for (int copy = 0; copy < copies; ++copy) {
         if (copy > 0) printer.newPage();
-        painter.Paint(device, layout, PrintedAt(now));
+        if (!painter.Paint(device, *layout, printedAt, goOn)) {
+            printer.abort();
+            // A file printed to is left half written: it goes, as a cancelled job would.
+            if (!printer.outputFileName().isEmpty()) QFile::remove(printer.outputFileName());
+            return PrintResult::Cancelled;
+        }
     }
-    return device.end();
+    return device.end() ? PrintResult::Printed : PrintResult::Failed;
 }
 
 }  // namespace corvane

@@ -3,6 +3,7 @@
 // the shared page layout place them, and draws each page.
 
 #include <ctime>
+#include <functional>
 
 #include "app/core/print_layout.h"
 
@@ -10,7 +11,14 @@ class QPrinter;
 
 namespace corvane {
 
-// False when the printer could not be started (nothing printed).
-bool PrintTableOn(QPrinter& printer, const PrintTable& table, std::time_t now);
+// Told how far the printout has got while it is made (done of about total steps); false
+// stops it.
+using PrintProgress = std::function<bool(int done, int total)>;
+
+enum class PrintResult { Printed, Cancelled, Failed };
+
+// Failed when the printer could not be started or finished (nothing printed).
+PrintResult PrintTableOn(QPrinter& printer, const PrintTable& table, std::time_t now,
+                         const PrintProgress& progress = {});
 
 }  // namespace corvane
