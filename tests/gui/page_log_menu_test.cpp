@@ -1,18 +1,14 @@
-// The main window's File > Print Setup and Print Pager List and View > Page Log: a page
-// that failed is resubmitted from the error log and goes out at the next tick.
+// View > Page Log from the main window: a page that failed is resubmitted from the error
+// log and goes out at the next tick.
 
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListView>
-#include <QMenu>
-#include <QMenuBar>
-#include <QProcess>
 #include <QTest>
 
 #include "app/gui/dialogs/dialog_commands.h"
-#include "app/gui/dialogs/print_commands.h"
 #include "engine/page_log.h"
 #include "tests/dialogs/dialog_fixture.h"
 #include "tests/gui/gui_harness.h"
@@ -32,31 +28,9 @@ class PageLogMenuTest : public QObject {
         return action;
     }
 
-    static QStringList Entries(QMenu* menu)
-    {
-        QStringList texts;
-        for (QAction* action : menu->actions()) texts << (action->isSeparator() ? "-" : action->text());
-        return texts;
-    }
-
-    static QMenu* Menu(QMenuBar* bar, const QString& title)
-    {
-        for (QAction* action : bar->actions())
-            if (action->text() == title) return action->menu();
-        qFatal("no menu %s", qPrintable(title));
-    }
-
 private slots:
     void init() { h = std::make_unique<CGuiHarness>(); }
     void cleanup() { h.reset(); }
-
-    void theFileAndViewMenus()
-    {
-        h->Start(false);
-        QCOMPARE(Entries(Menu(h->frame->menuBar(), "&File")),
-                 QStringList({"&Log Pages To...", "Print Set&up...", "&Print Pager List...", "-", "E&xit"}));
-        QCOMPARE(Entries(Menu(h->frame->menuBar(), "&View")), QStringList({"Page &Log..."}));
-    }
 
     void aFailedPageIsResubmittedFromTheErrorLogAndSentAtTheNextTick()
     {
@@ -92,25 +66,6 @@ private slots:
         h->frame->TickNow();
         QCOMPARE(sent, std::vector<std::string>{"John: Call the desk"});
         QVERIFY(FileText(h->dir.File("log.txt")).endsWith("John: Call the desk\n"));
-    }
-
-    void printPagerListFromTheMenu()
-    {
-        h->SavePagers({{"John", {"Desk"}}, {"Mary"}});
-        h->Start();
-        const std::string pdf = h->dir.File("pagers.pdf");
-        h->frame->Dialogs()->Printing().Printer().setOutputFileName(QString::fromStdString(pdf));
-        OnNextModal([](QWidget* setup) { qobject_cast<QDialog*>(setup)->accept(); });
-        Action("printSetupAction")->trigger();
-        OnNextModal([](QWidget* print) { qobject_cast<QDialog*>(print)->accept(); });
-        Action("printPagerListAction")->trigger();
-        QProcess text;
-        text.start("pdftotext", {"-layout", QString::fromStdString(pdf), "-"});
-        QVERIFY(text.waitForFinished(30000));
-        QString printed = QString::fromUtf8(text.readAllStandardOutput()).simplified();
-        QVERIFY2(printed.contains("John SNPP:") && printed.contains("Desk") && printed.contains("Mary SNPP:") &&
-                     printed.contains("Page 1"),
-                 qPrintable(printed));
     }
 };
 

@@ -240,11 +240,12 @@ private slots:
     void TheMenusHoldTheBuiltCommandsInOrderAndEachOpensItsDialog()
     {
         h->Start();
-        QCOMPARE(Entries(Menu("File")), (QStringList{"Log Pages To", "Exit"}));
+        QCOMPARE(Entries(Menu("File")), (QStringList{"Log Pages To", "Print Setup", "Print Pager List", "Exit"}));
         QCOMPARE(Entries(Menu("Configure")), (QStringList{"Modems", "Service Providers", "Pagers", "Password"}));
         QStringList menus;
         for (QAction* action : Frame().menuBar()->actions()) menus << Plain(action->text());
-        QCOMPARE(menus, (QStringList{"File", "Action", "Configure"}));
+        QCOMPARE(Entries(Menu("View")), (QStringList{"Page Log"}));
+        QCOMPARE(menus, (QStringList{"File", "Action", "Configure", "View"}));
 
         QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("configureModemsAction")), QString("Modem Configuration"));
         QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("configureServicesAction")),
@@ -252,6 +253,8 @@ private slots:
         QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("configurePagersAction")), QString("Pager Configuration"));
         QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("configurePasswordAction")), QString("Password"));
         QCOMPARE(TitleOfDialogFrom(Frame().LogPagesToAction()), QString("Log Pages To"));
+        QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("pageLogAction")), QString("View Log File"));
+        QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("printPagerListAction")), QString("Print"));
         QVERIFY(h->boxes.shown.empty());
     }
 
