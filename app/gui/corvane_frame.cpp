@@ -79,6 +79,13 @@ void CCorvaneFrame::BuildMenus()
     m_logPagesTo->setObjectName("logPagesToAction");
     connect(m_logPagesTo, &QAction::triggered, this,
             [this] { CallDialogs([](CDialogCommands& d) { d.LogPagesTo(); }); });
+    QAction* printSetup = file->addAction(tr("Print Set&up..."));
+    printSetup->setObjectName("printSetupAction");
+    connect(printSetup, &QAction::triggered, this, [this] { CallDialogs([](CDialogCommands& d) { d.PrintSetup(); }); });
+    QAction* printPagers = file->addAction(tr("&Print Pager List..."));
+    printPagers->setObjectName("printPagerListAction");
+    connect(printPagers, &QAction::triggered, this,
+            [this] { CallDialogs([](CDialogCommands& d) { d.PrintPagerList(); }); });
     file->addSeparator();
     m_exit = file->addAction(tr("E&xit"), this, &CCorvaneFrame::RequestExit);
     m_exit->setObjectName("exitAction");
@@ -124,10 +131,14 @@ void CCorvaneFrame::BuildMenus()
     addConfigure(tr("Pass&word..."), "configurePasswordAction", &CDialogCommands::ConfigurePassword);
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
+    view->setObjectName("viewMenu");
     m_scheduledPages = view->addAction(tr("&Scheduled Pages..."));
     m_scheduledPages->setObjectName("scheduledPagesAction");
     connect(m_scheduledPages, &QAction::triggered, this,
             [this] { CallDialogs([](CDialogCommands& d) { d.ScheduledPages(); }); });
+    QAction* pageLog = view->addAction(tr("Page &Log..."));
+    pageLog->setObjectName("pageLogAction");
+    connect(pageLog, &QAction::triggered, this, [this] { CallDialogs([](CDialogCommands& d) { d.ViewPageLog(); }); });
 
     QToolBar* tools = addToolBar(tr("Toolbar"));
     tools->setObjectName("toolbar");

@@ -8,10 +8,12 @@
 #include "app/gui/dialogs/individual_pager_dialog.h"
 #include "app/gui/dialogs/log_file_dialogs.h"
 #include "app/gui/dialogs/modem_config_dialog.h"
+#include "app/gui/dialogs/page_log_dialog.h"
 #include "app/gui/dialogs/pager_config_dialog.h"
 #include "app/gui/dialogs/pager_data_dialogs.h"
 #include "app/gui/dialogs/qt_text.h"
 #include "app/gui/dialogs/pager_message_dialog.h"
+#include "app/gui/dialogs/print_commands.h"
 #include "app/gui/dialogs/password_dialog.h"
 #include "app/gui/dialogs/password_validation_dialog.h"
 #include "app/gui/dialogs/schedule_page_dialog.h"
@@ -26,9 +28,12 @@
 namespace corvane {
 
 CDialogCommands::CDialogCommands(CRunState& state, IMainView& view, const IClock& clock, QWidget* parent)
-    : QObject(parent), m_state(state), m_view(view), m_clock(clock), m_parent(parent)
+    : QObject(parent), m_state(state), m_view(view), m_clock(clock), m_parent(parent),
+      m_printing(std::make_unique<CPrintCommands>(state.Files().messageBox))
 {
 }
+
+CDialogCommands::~CDialogCommands() = default;
 
 bool CDialogCommands::SendDialogOpen() const
 {
@@ -117,6 +122,24 @@ bool CDialogCommands::ImportPagerData()
     if (!ImportPagers(FromQt(path), m_state.Pagers(), m_state.Files())) return false;
     m_state.RereadPagers();
     return true;
+}
+
+bool CDialogCommands::PrintSetup()
+{
+    return m_printing->PrintSetup(m_parent);
+}
+
+bool CDialogCommands::PrintPagerList()
+{
+    return m_printing->PrintPagerList(m_state.Pagers(), m_state.Files().settings, m_clock.Now(), m_parent);
+}
+
+bool CDialogCommands::ViewPageLog()
+{
+    if (!PasswordAllows()) return false;
+    const DataFiles& files = m_state.Files();
+    return corvane::ViewPageLog(files.settings.Get(key::LogFileName), files.dataDir,
+                                {m_state.Queue(), m_view, files.messageBox, *m_printing, m_clock}, m_parent);
 }
 
 void CDialogCommands::Page(const FormView& view)

@@ -15,6 +15,9 @@
 //   File > Log Pages To            -> LogPagesTo()
 //   File > Export Pager Data       -> ExportPagerData()
 //   File > Import Pager Data       -> ImportPagerData()   (re-reads the pager list after an import)
+//   File > Print Setup             -> PrintSetup()
+//   File > Print Pager List        -> PrintPagerList()
+//   View > Page Log                -> ViewPageLog()        (behind the password)
 //   Page button (1014)             -> Page(view)
 //   Resubmit button (1017)         -> Resubmit(view)
 //   Schedule button (1018)         -> Schedule(view)
@@ -39,6 +42,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <memory>
+
 #include "app/core/config_guard.h"
 #include "app/core/prepare_send.h"
 
@@ -47,6 +52,7 @@ class QWidget;
 namespace corvane {
 
 class CPagerMessageDialog;
+class CPrintCommands;
 class CRunState;
 class CSchedulePageDialog;
 struct PagerMessageSetup;
@@ -60,6 +66,7 @@ public:
     // queue count, Auto-Minimize, the redraw after a service change). clock: the time on
     // the last page, for the page-count hint.
     CDialogCommands(CRunState& state, IMainView& view, const IClock& clock, QWidget* parent);
+    ~CDialogCommands() override;
 
     // Configure menu. True when the dialog was confirmed.
     bool ConfigureModems();
@@ -70,6 +77,12 @@ public:
     bool LogPagesTo();
     bool ExportPagerData();
     bool ImportPagerData();
+    bool PrintSetup();
+    bool PrintPagerList();
+    // View menu. True when the Page Log dialog was closed with OK.
+    bool ViewPageLog();
+    // The program's printer and what prints on it.
+    CPrintCommands& Printing() { return *m_printing; }
 
     // The form's send commands.
     void Page(const FormView& view);
@@ -110,6 +123,7 @@ private:
     CManualSend m_manual;
     QPointer<CPagerMessageDialog> m_messageDialog;
     QPointer<CSchedulePageDialog> m_scheduleDialog;
+    std::unique_ptr<CPrintCommands> m_printing;
 };
 
 }  // namespace corvane
