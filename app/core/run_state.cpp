@@ -40,7 +40,10 @@ CRunState::CRunState(RunStateDeps deps)
       m_files{m_d.dataDir, m_d.settings, m_d.messageBox},
       m_topics(m_queue, static_cast<ICommandShell&>(*this)),
       m_monitoring(std::make_unique<CMonitoringControl>(m_d.hooks, m_d.pump, m_d.clock, m_d.shell,
-                                                        static_cast<ISeenMailLists&>(*this), m_d.title))
+                                                        static_cast<ISeenMailLists&>(*this), m_d.title)),
+      m_callPages(std::make_unique<CCallMonitor>(CallMonitorDeps{
+          m_d.settings, m_d.messageBox, m_d.shell, m_d.shell, m_d.pump, m_d.clock, m_d.ports, m_d.transports,
+          m_d.reactor, m_queue, m_pagers, m_files}))
 {
 }
 
@@ -106,11 +109,12 @@ void CRunState::OnTick()
         SendTriggerStep();
     }
     CommandFileStep();
-    // The caller-ID line poll and the scheduled pages belong to monitors that are not
-    // part of this program yet.
+    m_callPages->PollCallerId((m_monitoringState == 2 && m_callMonitor) || m_callerIdPopup);
+    // The scheduled pages belong to a monitor that is not part of this program yet.
     TrayStep();
     MonitoringStartStep();
     MonitoringEndStep();
+    if (m_monitoringState == 2) m_callPages->MonitorTick(m_callMonitor != 0);
 }
 
 void CRunState::CloseRequestStep()
@@ -211,6 +215,7 @@ void CRunState::MonitoringEndStep()
         return;
     }
     m_cancelPosted = false;
+    m_callPages->DiscardPendingPages();
     if (!m_callerIdPopup) m_d.ports.CloseMonitorPort();
     m_monitoringState = 0;
 }
