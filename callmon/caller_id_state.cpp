@@ -174,9 +174,9 @@ void CCallerIdState::Ring(std::time_t now)
     // The first ring of a call: whatever was known belongs to the call before.
     m_number.clear();
     m_name.clear();
-    m_events.PopupRequested();
     m_events.NumberChanged(m_number);
     m_events.NameChanged(m_name);
+    m_events.PopupRequested();
 }
 
 void CCallerIdState::CompleteReport(std::time_t now)

@@ -105,6 +105,7 @@ protected:
     // The monitor, with its line open.
     CCallMonitor& Start(IReactor* reactor = nullptr)
     {
+        monitor.reset();  // the old one lets go of the port slots first
         monitor = std::make_unique<CCallMonitor>(CallMonitorDeps{settings, boxes, view, popup, pump, clock, ports,
                                                                  transports, reactor, queue, pagers, files});
         ports.OpenMonitorPort(true);
@@ -158,6 +159,7 @@ protected:
     CScriptedTransports transports;
     CPageQueue queue;
     CPagerList pagers;
+    CRecordingReactor reactor;  // outlives the monitor, which unwatches its line when it goes
     std::unique_ptr<CCallMonitor> monitor;
 };
 
