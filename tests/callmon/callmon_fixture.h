@@ -58,7 +58,7 @@ public:
         CFakePorts::CloseMonitorPort();
         if (was) Changed();
     }
-    IBytePort* MonitorPort() override { return monitorOpen ? &line : nullptr; }
+    IBytePort* MonitorPort() override { return monitorOpen ? monitorLine : nullptr; }
     void SetMonitorPortListener(std::function<void()> l) override { listener = std::move(l); }
     void Changed()
     {
@@ -66,6 +66,7 @@ public:
     }
 
     CFakeLine line;
+    IBytePort* monitorLine = &line;  // what the open monitor port is
     bool monitorOpenable = true;
     std::function<void()> listener;
 };
