@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "callmon/call_page_sender.h"
+#include "callmon/voice_numbers.h"
 #include "directory/message_texts.h"
 #include "engine/modem_page_call.h"
 #include "engine/send_run.h"
@@ -202,9 +203,10 @@ int CCallMonitor::VoiceDial(const PagerRecord& pager, const std::string& number)
     // A monitor modem that is not kept open is taken for this one call.
     const bool opened = !m.ports.MonitorPort() && m.ports.OpenMonitorPort(true);
 
+    const std::string dialable = DialableNumber(number);
     IPagePorts& ports = m.ports;
     CModemPageCall call({m.settings, &m.view, m.pump, m.clock, m.messageBox},
-                        m.settings.Get(key::MonitorInitializationString), number,
+                        m.settings.Get(key::MonitorInitializationString), dialable,
                         [&ports] { return ports.MonitorPort(); }, kVoiceDialAttempts, kVoiceConnectionWaitSeconds,
                         kVoicePostDialDelaySeconds, "");
     call.SetDialMethod(m.settings.GetInt(key::DialingMethod));
@@ -212,7 +214,7 @@ int CCallMonitor::VoiceDial(const PagerRecord& pager, const std::string& number)
     const int result = call.VoiceDial();
     if (result != kCallCancelled) call.ShowError(nullptr);
     // The number was dialled: the user took the call, or ended the dial once on the line.
-    if (result == kCallOk || result == kCallCancelled) m_log.LogVoiceCall(pager, number);
+    if (result == kCallOk || result == kCallCancelled) m_log.LogVoiceCall(pager, dialable);
 
     if (opened && !m_lineWanted) m.ports.CloseMonitorPort();
     m_voiceDialing = false;

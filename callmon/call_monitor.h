@@ -70,8 +70,9 @@ public:
     void DiscardPendingPages();
     // The pop-up's OK button.
     void ClosePopup() { m_popup.Close(); }
-    // The Voice and Other buttons: the monitor modem dials number for the user. The
-    // result code of the call (its message shown), or -1 when refused.
+    // The Voice and Other buttons: the monitor modem dials number (what of it a dial
+    // command may hold) for the user. The result code of the call (its message shown),
+    // or -1 when refused.
     int VoiceDial(const PagerRecord& pager, const std::string& number);
 
     // What the line has sent since the last read; the event loop calls this whenever

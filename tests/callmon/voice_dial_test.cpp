@@ -1,6 +1,7 @@
 // Voice calls through the monitor modem, against the paging central's modem under the
 // fake clock: the dial, the long silent wait for the user, the re-dials, the messages.
 
+#include "callmon/voice_numbers.h"
 #include "engine/modem_page_call.h"
 #include "tests/callmon/callmon_fixture.h"
 #include "tests/sim/paging_central.h"
@@ -102,9 +103,32 @@ TEST_F(VoiceDialTest, PrefixPulseCancelAndAModemThatCannotBeOpened)
     EXPECT_EQ(Dial(), kCallPortNotOpen);
     EXPECT_EQ(Box(), "Page Error: The COM port for the paging modem is not open.");
 
+    // A stored number cannot add a command of its own to the dial.
+    ports.monitorOpenable = true;
+    Modem({});
+    EXPECT_EQ(Dial("555-1234\rATZ;\x85"), kCallOk);
+    EXPECT_EQ(line->writes.at(0).bytes, "ATDP9,5551234\r");
+
     queue.pageInProgress = true;
     EXPECT_EQ(Dial(), -1);
     EXPECT_EQ(Box(), "Paging Error: There is a page currently in progress.  Please try again once the page has been sent.");
+}
+
+TEST_F(VoiceDialTest, VoiceDialsTheTwoVoiceNumbersAndOtherTheData)
+{
+    PagerRecord pager;
+    pager.VoiceOne = "555-1234";
+    pager.VoiceTwo = "(555) 987-6543";
+    pager.CustomData = "locker 12";
+    settings.Write(key::Voice2Label, "Cell");
+    EXPECT_EQ(VoiceNumbersOf(pager, settings, VoiceButton::Voice),
+              (std::vector<VoiceNumber> {{"Work", "555-1234"}, {"Cell", "(555) 987-6543"}}));
+    EXPECT_EQ(VoiceNumbersOf(pager, settings, VoiceButton::Other), (std::vector<VoiceNumber> {{"Other", "locker 12"}}));
+    pager.VoiceOne = "none";
+    pager.CustomData.clear();
+    EXPECT_EQ(VoiceNumbersOf(pager, settings, VoiceButton::Voice), (std::vector<VoiceNumber> {{"Cell", "(555) 987-6543"}}));
+    EXPECT_TRUE(VoiceNumbersOf(pager, settings, VoiceButton::Other).empty());
+    EXPECT_EQ(DialableNumber("9,W(555) 987-6543#*\r\n;ATH+x"), "9,W(555) 987-6543#*");
 }
 
 }  // namespace
