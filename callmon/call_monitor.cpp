@@ -31,7 +31,8 @@ CCallMonitor::~CCallMonitor()
 {
     m.ports.SetMonitorPortListener(nullptr);
     if (m_watchedFd >= 0 && m.reactor) m.reactor->Unwatch(m_watchedFd);
-    m_popup.Close();
+    // A call shown at shut-down is still logged.
+    m_popup.Close(false);
 }
 
 CallerIdOptions CCallMonitor::ReadOptions()

@@ -39,11 +39,11 @@ void CCallerIdPopup::Age(std::time_t now)
     if (m_open && (now >= m_closeAt || now < m_closeAt - kPopupSeconds)) Close();
 }
 
-void CCallerIdPopup::Close()
+void CCallerIdPopup::Close(bool tellView)
 {
     if (!m_open) return;
     m_open = false;
-    m_view.HideCallerIdPopup();
+    if (tellView) m_view.HideCallerIdPopup();
     m_log.LogIncomingCall(m_shownNumber, m_name);
     m_shownNumber.clear();
     m_name.clear();

@@ -25,7 +25,8 @@ public:
     // Closes it once its time has come.
     void Age(std::time_t now);
     // "Incoming Call: " + the number as shown + " " + the name ("LogCID"), then gone.
-    void Close();
+    // At shut-down the view may be gone already: it is then not told.
+    void Close(bool tellView = true);
 
     // Ten digits as "(555) 123-4567", seven as "123-4567", anything else as it is.
     static std::string DisplayNumber(const std::string& number);

@@ -15,6 +15,7 @@ QIcon GroupRowIcon();
 QIcon ScreenSaverIcon();
 QIcon MonitoringIcon();
 QIcon PauseIcon();
+QIcon PhoneIcon();
 
 inline constexpr int kSplashWidth = 450;
 inline constexpr int kSplashHeight = 300;

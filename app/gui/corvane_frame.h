@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/core/frame_shell.h"
+#include "callmon/voice_numbers.h"
 
 class QAction;
 class QLabel;
@@ -22,6 +23,7 @@ class QSystemTrayIcon;
 
 namespace corvane {
 
+class CCallerIdPopupWindow;
 class CDialogCommands;
 class CPagerListForm;
 class CQtEventPump;
@@ -73,6 +75,9 @@ public:
     QAction* ActivateScreenSaverAction() const { return m_activateScreenSaver; }
     QAction* ManualMonitoringAction() const { return m_manualMonitoring; }
     QAction* CallerIdPopupAction() const { return m_callerIdPopup; }
+    QAction* MonitorPhoneAction() const { return m_monitorPhone; }
+    // The caller-ID pop-up while the call monitor shows it, else null.
+    CCallerIdPopupWindow* CallerIdPopup() const;
     QAction* PauseAction() const { return m_pause; }
     QAction* LogPagesToAction() const { return m_logPagesTo; }
     QMenu* ConfigureMenu() const { return m_configure; }
@@ -103,6 +108,11 @@ public:
     void ShowAlternateIcon(bool alternate) override;
     // A second start, the tray icon's click and its Restore.
     void BringToFront() override;
+    // ICallerIdView
+    void ShowCallerIdPopup() override;
+    void ShowCallerIdNumber(const std::string& shown) override;
+    void ShowCallerIdName(const std::string& name) override;
+    void HideCallerIdPopup() override;
 
 signals:
     // The window is gone and the program has shut down: the application may end.
@@ -122,6 +132,7 @@ private:
     template <class F> void CallDialogs(F&& f);
     void ConnectSendCommands();
     void OnRowDoubleClicked(int row);
+    void OnVoiceDial(VoiceButton button);
     void ShowSendState();
     bool TickAllowed() const;
     void MaybeFinishQuit();
@@ -141,11 +152,13 @@ private:
     QAction* m_activateScreenSaver = nullptr;
     QAction* m_manualMonitoring = nullptr;
     QAction* m_callerIdPopup = nullptr;
+    QAction* m_monitorPhone = nullptr;
     QAction* m_pause = nullptr;
     QAction* m_logPagesTo = nullptr;
     QMenu* m_configure = nullptr;
     std::unique_ptr<CDialogCommands> m_dialogs;
     QSystemTrayIcon* m_tray = nullptr;
+    std::unique_ptr<CCallerIdPopupWindow> m_popup;
     QIcon m_programIcon;
     QIcon m_pagingIcon;
     bool m_alternateIcon = false;

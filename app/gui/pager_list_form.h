@@ -61,6 +61,8 @@ public:
     QPushButton* CancelButton() const { return m_cancel; }
     QPushButton* PageButton() const { return m_page; }
     QPushButton* ResubmitButton() const { return m_resubmit; }
+    QPushButton* VoiceButton() const { return m_voice; }
+    QPushButton* OtherButton() const { return m_other; }
     QPushButton* SelectAllButton() const { return m_selectAll; }
     QRadioButton* AllButton() const { return m_all; }
     QRadioButton* GroupButton() const { return m_group; }
@@ -72,6 +74,9 @@ public:
 signals:
     void pageClicked();
     void resubmitClicked();
+    // Voice dial of the selected pager's voice numbers, or of its other data.
+    void voiceClicked();
+    void otherClicked();
     // row: the row's position in View().
     void rowDoubleClicked(int row);
 
@@ -104,6 +109,8 @@ private:
     QPushButton* m_cancel = nullptr;
     QPushButton* m_page = nullptr;
     QPushButton* m_resubmit = nullptr;
+    QPushButton* m_voice = nullptr;
+    QPushButton* m_other = nullptr;
     QRadioButton* m_all = nullptr;
     QRadioButton* m_group = nullptr;
     QComboBox* m_groupBox = nullptr;

@@ -6,70 +6,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "callmon/call_monitor.h"
 #include "settings/memory_settings.h"
-#include "tests/engine/send_run_doubles.h"
+#include "tests/callmon/line_ports.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_dir.h"
 
 namespace corvane::test {
 
 inline const std::string kAt = "03/07/01 09:05AM ";  // the fake clock's time in a log line
-
-// The monitor modem's line: what the test puts in, the monitor reads.
-class CFakeLine : public IBytePort {
-public:
-    void Write(std::string_view bytes) override { written += bytes; }
-    std::size_t Read(char* buffer, std::size_t max) override
-    {
-        const std::size_t n = std::min(max, inbox.size());
-        std::memcpy(buffer, inbox.data(), n);
-        inbox.erase(0, n);
-        return n;
-    }
-    unsigned TakeErrors() override { return gone ? kCommIoError : 0; }
-    void Purge(bool, bool) override {}
-    void ClearBreak() override {}
-    int Fd() const override { return fd; }
-
-    std::string inbox;
-    std::string written;
-    bool gone = false;
-    int fd = 42;
-};
-
-class CLinePorts : public CFakePorts {
-public:
-    bool OpenMonitorPort(bool showMessages) override
-    {
-        CFakePorts::OpenMonitorPort(showMessages);
-        monitorOpen = monitorOpenable;
-        if (monitorOpen) Changed();
-        return monitorOpen;
-    }
-    void CloseMonitorPort() override
-    {
-        const bool was = monitorOpen;
-        CFakePorts::CloseMonitorPort();
-        if (was) Changed();
-    }
-    IBytePort* MonitorPort() override { return monitorOpen ? monitorLine : nullptr; }
-    void SetMonitorPortListener(std::function<void()> l) override { listener = std::move(l); }
-    void Changed()
-    {
-        if (listener) listener();
-    }
-
-    CFakeLine line;
-    IBytePort* monitorLine = &line;  // what the open monitor port is
-    bool monitorOpenable = true;
-    std::function<void()> listener;
-};
 
 class CRecordingReactor : public IReactor {
 public:
