@@ -62,12 +62,12 @@ void CCallMonitor::ReadMonitorPort()
 {
     IBytePort* port = m.ports.MonitorPort();
     if (!port || m_voiceDialing) return;
-    m_state.SetOptions(ReadOptions());
     const std::time_t now = m.clock.Now();
     char buffer[512];
     for (std::size_t total = 0; total < kMaxBytesPerRead;) {
         const std::size_t n = port->Read(buffer, sizeof buffer);
         if (n == 0) break;
+        if (total == 0) m_state.SetOptions(ReadOptions());  // read when bytes need them
         m_state.Feed(std::string_view(buffer, n), now);
         total += n;
     }
