@@ -58,13 +58,6 @@ private slots:
         phone->trigger();
         QVERIFY(!phone->isChecked());
         QCOMPARE(Frame().PaneText(StatusPane::Call), QString());
-
-        // Nobody to page: refused, and the check mark stays off.
-        h->SavePagers({{"Bob", {}, "SNPP:one:444"}});
-        h->state->RereadPagers();
-        phone->trigger();
-        QVERIFY(!phone->isChecked());
-        QCOMPARE(h->boxes.shown.back().caption, std::string("Monitor Error"));
     }
 
     void ThePopupShowsTheCallAsItArrivesAndOkClosesIt()
