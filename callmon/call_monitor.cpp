@@ -170,6 +170,11 @@ void CCallMonitor::SendDuePage()
     CCallPageSender sender({m.settings, m.ports, m.transports, m.view, m.pagers, m.files, m.clock, m_log});
     const bool delivered = sender.SendPass(*page);
     SetBusy(false);
+    // The monitor modem did not come back after the pass: it is tried again while wanted.
+    if (!m.ports.MonitorPort()) {
+        m_lineLost = true;
+        m_lastReopen = m.clock.Now();
+    }
 
     if (m_discardAfterPass) {
         m_discardAfterPass = false;
