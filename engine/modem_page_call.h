@@ -73,6 +73,10 @@ public:
     // The send run's form: the entry's PagerID and PinDelayTime.
     int SendNumericPage(const PagerRecord& entry, const std::string& numericText) override;
     int SendNumericPage(const std::string& pin, const std::string& pinDelayText, const std::string& numericText);
+    // A voice call for the user's handset: the modem dials and stays silent; busy and
+    // no-dial-tone replies are re-dialled. 0 when the time ran out without a complaint
+    // (the user has taken the call), else the result codes above (modem_voice_dial.cpp).
+    int VoiceDial();
     void ShowError(const PagerRecord* single) override;
     int CountedPages() const override { return m_countedPages; }
     std::vector<CountedPage> Counted() const override;
@@ -115,6 +119,7 @@ private:
     int SendBlock(const CallPage& page);
     int LogOffAndHangUp(int lastFailure, int lastBlockResult);
     int DialNumeric(const std::string& pin, const std::string& pinDelayText, const std::string& digits);
+    int DialVoice();
 
     // Waits for one of the replies: its 1-based index, 0 on time-out, -1 on cancel.
     int WaitFor(int timeoutMs, std::initializer_list<std::string_view> replies);

@@ -23,6 +23,7 @@ CPortSlots::CPortSlots(ISettings& settings, IMessageBox& messageBox, IEventPump&
 
 CPortSlots::~CPortSlots()
 {
+    m_monitorListener = nullptr;
     ClosePagePort();
     CloseMonitorPort();
 }
@@ -38,6 +39,11 @@ std::string CPortSlots::ResolveBaud(const std::string& baudText)
     // "<default>" (a paging service without its own speed) means the modem's setting.
     if (!baudText.empty() && baudText.front() == '<') return m_settings.Get(key::PagePortBaud);
     return baudText;
+}
+
+void CPortSlots::MonitorPortChanged()
+{
+    if (m_monitorListener) m_monitorListener();
 }
 
 bool CPortSlots::Fail(bool showMessages, const std::string& text)
@@ -89,6 +95,7 @@ bool CPortSlots::OpenMonitorPort(bool showMessages)
     if (name == "NONE") return false;
     if (m_page && name == m_settings.Get(key::PagePort)) {
         m_monitor = m_page;
+        MonitorPortChanged();
         return true;
     }
 
@@ -114,6 +121,7 @@ bool CPortSlots::OpenMonitorPort(bool showMessages)
         return false;
     }
     m_monitor = std::move(port);
+    MonitorPortChanged();
     return true;
 }
 
@@ -162,8 +170,10 @@ void CPortSlots::ClosePagePort()
 {
     if (m_page) {
         m_page->Close();
-        if (m_monitor == m_page) m_monitor.reset();
+        const bool shared = m_monitor == m_page;
+        if (shared) m_monitor.reset();
         m_page.reset();
+        if (shared) MonitorPortChanged();
     }
     m_pageGateway = false;
     m_pageBaud = 0;
@@ -178,6 +188,7 @@ void CPortSlots::CloseMonitorPort()
         m_pageBaud = 0;
     }
     m_monitor.reset();
+    MonitorPortChanged();
 }
 
 void CPortSlots::EnsurePageBaud(bool showMessages, const std::string& baudText)

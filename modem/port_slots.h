@@ -37,8 +37,9 @@ public:
     void EnsurePageBaud(bool showMessages, const std::string& baudText) override;
     bool IsMonitorOpen() const override { return m_monitor != nullptr; }
     IBytePort* PagePort() override { return m_page.get(); }
+    IBytePort* MonitorPort() override { return m_monitor.get(); }
+    void SetMonitorPortListener(std::function<void()> listener) override { m_monitorListener = std::move(listener); }
 
-    IBytePort* MonitorPort() { return m_monitor.get(); }
     bool IsPageOpen() const { return m_page != nullptr; }
     bool IsPageGateway() const { return m_pageGateway; }
     bool SharesOnePort() const { return m_page && m_page == m_monitor; }
@@ -52,6 +53,7 @@ private:
                                           bool showMessages);
     std::string ResolveBaud(const std::string& baudText);
     bool Fail(bool showMessages, const std::string& text);
+    void MonitorPortChanged();
 
     ISettings& m_settings;
     IMessageBox& m_messageBox;
@@ -62,6 +64,7 @@ private:
     std::shared_ptr<CSerialPort> m_monitor;
     bool m_pageGateway = false;
     long m_pageBaud = 0;
+    std::function<void()> m_monitorListener;
 };
 
 }  // namespace corvane

@@ -52,7 +52,7 @@ bool CProgram::Create(const ShellParts& parts)
     ChooseDataDir(parts.messageBox);
     m_runState = std::make_unique<CRunState>(RunStateDeps{*m_settings, parts.messageBox, parts.shell, parts.pump,
                                                           parts.clock, *m_ports, *m_transports, parts.hooks,
-                                                          m_options.title, m_dataDir});
+                                                          m_options.title, m_dataDir, &parts.reactor});
 
     m_server = std::make_unique<CCommandServer>(parts.reactor, parts.clock, m_runState->Commands());
     if (m_server->Start(m_options.title) == ServerStart::AlreadyRunning) {

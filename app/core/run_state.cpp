@@ -42,7 +42,10 @@ CRunState::CRunState(RunStateDeps deps)
       m_monitoring(std::make_unique<CMonitoringControl>(m_d.hooks, m_d.pump, m_d.clock, m_d.shell,
                                                         static_cast<ISeenMailLists&>(*this), m_d.title)),
       m_pim(std::make_unique<CPimMonitor>(PimMonitorDeps{m_d.settings, m_d.messageBox, m_d.shell, m_d.pump, m_d.clock,
-                                                         m_d.ports, m_d.transports, m_files}))
+                                                         m_d.ports, m_d.transports, m_files})),
+      m_callPages(std::make_unique<CCallMonitor>(CallMonitorDeps{
+          m_d.settings, m_d.messageBox, m_d.shell, m_d.shell, m_d.pump, m_d.clock, m_d.ports, m_d.transports,
+          m_d.reactor, m_queue, m_pagers, m_files}))
 {
 }
 
@@ -115,11 +118,12 @@ void CRunState::OnTick()
         SendTriggerStep();
     }
     CommandFileStep();
-    // The caller-ID line poll belongs to a monitor that is not part of this program yet.
+    m_callPages->PollCallerId((m_monitoringState == 2 && m_callMonitor) || m_callerIdPopup);
     ScheduleStep();
     TrayStep();
     MonitoringStartStep();
     MonitoringEndStep();
+    if (m_monitoringState == 2) m_callPages->MonitorTick(m_callMonitor != 0);
     PimStep();
 }
 
@@ -237,6 +241,7 @@ void CRunState::MonitoringEndStep()
         return;
     }
     m_cancelPosted = false;
+    m_callPages->DiscardPendingPages();
     if (!m_callerIdPopup) m_d.ports.CloseMonitorPort();
     m_monitoringState = 0;
     // A call monitor switched off for the period because its modem would not open.

@@ -10,9 +10,11 @@
 #include "app/core/command_topics.h"
 #include "app/core/frame_shell.h"
 #include "app/core/monitoring_control.h"
+#include "callmon/call_monitor.h"
 #include "common/clock.h"
 #include "common/event_pump.h"
 #include "common/message_box.h"
+#include "common/reactor.h"
 #include "directory/message_texts.h"
 #include "directory/pager_list.h"
 #include "engine/page_request.h"
@@ -35,6 +37,7 @@ struct RunStateDeps {
     IHookLibrary& hooks;
     std::string title;    // the program title (after -K)
     std::string dataDir;  // ends with '/'
+    IReactor* reactor = nullptr;  // watches the monitor line; null: it is read on the tick
 };
 
 // The tick's own settings, kept while running and read again when the preferences close.
@@ -75,6 +78,7 @@ public:
     void SendTestPage(const PagerRecord& edited);
 
     CMonitoringControl& Monitoring() { return *m_monitoring; }
+    CCallMonitor& CallMonitor() { return *m_callPages; }
     ICommandHandler& Commands() { return m_topics; }
     CPageQueue& Queue() { return m_queue; }
     CPagerList& Pagers() { return m_pagers; }
@@ -123,6 +127,7 @@ private:
     std::unique_ptr<CMonitoringControl> m_monitoring;
     CScheduleList m_schedules;
     std::unique_ptr<CPimMonitor> m_pim;
+    std::unique_ptr<CCallMonitor> m_callPages;
     TickIntervals m_intervals;
 
     int m_callMonitor = 0;

@@ -195,6 +195,32 @@ QIcon MonitorPimIcon()
     });
 }
 
+// A telephone handset with a ring beside it: the call monitor.
+QIcon PhoneIcon()
+{
+    return ToolIcon([](QPainter& p) {
+        p.setPen(QPen(QColor(20, 30, 20), 1.2));
+        p.setBrush(QColor(50, 120, 70));
+        QPainterPath handset;
+        handset.moveTo(4, 6);
+        handset.quadTo(4, 18, 16, 19);
+        handset.lineTo(18, 15.5);
+        handset.lineTo(14.5, 13);
+        handset.lineTo(12.5, 15);
+        handset.quadTo(8.5, 13, 8, 9.5);
+        handset.lineTo(10, 7.5);
+        handset.lineTo(7.5, 4);
+        handset.closeSubpath();
+        p.drawPath(handset);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(255, 200, 60), 1.4, Qt::SolidLine, Qt::RoundCap));
+        for (int i = 1; i <= 2; ++i) {
+            const qreal r = 3.0 * i;
+            p.drawArc(QRectF(15 - r, 8 - r, 2 * r, 2 * r), 0 * 16, 90 * 16);
+        }
+    });
+}
+
 QPixmap SplashArt(const QString& title, const QString& version)
 {
     QPixmap pixmap(kSplashWidth, kSplashHeight);

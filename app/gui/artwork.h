@@ -16,6 +16,7 @@ QIcon ScreenSaverIcon();
 QIcon MonitoringIcon();
 QIcon PauseIcon();
 QIcon MonitorPimIcon();
+QIcon PhoneIcon();
 
 inline constexpr int kSplashWidth = 450;
 inline constexpr int kSplashHeight = 300;

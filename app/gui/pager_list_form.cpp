@@ -130,6 +130,10 @@ void CPagerListForm::BuildControls()
     m_cancel = new QPushButton(tr("Cancel"));
     m_cancel->setObjectName("cancelButton");
     m_cancel->setEnabled(false);
+    m_voice = new QPushButton(tr("&Voice"));
+    m_voice->setObjectName("voiceButton");
+    m_other = new QPushButton(tr("Other"));
+    m_other->setObjectName("otherButton");
 
     auto* right = new QVBoxLayout;
     right->addWidget(viewFrame);
@@ -137,6 +141,8 @@ void CPagerListForm::BuildControls()
     right->addWidget(messageFrame);
     right->addStretch(1);
     right->addWidget(m_page);
+    right->addWidget(m_voice);
+    right->addWidget(m_other);
     right->addWidget(m_resubmit);
     right->addWidget(m_schedule);
     right->addWidget(m_cancel);
@@ -155,6 +161,8 @@ void CPagerListForm::BuildControls()
     connect(m_page, &QPushButton::clicked, this, &CPagerListForm::pageClicked);
     connect(m_resubmit, &QPushButton::clicked, this, &CPagerListForm::resubmitClicked);
     connect(m_schedule, &QPushButton::clicked, this, &CPagerListForm::scheduleClicked);
+    connect(m_voice, &QPushButton::clicked, this, &CPagerListForm::voiceClicked);
+    connect(m_other, &QPushButton::clicked, this, &CPagerListForm::otherClicked);
     connect(m_list, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
         if (index.isValid()) emit rowDoubleClicked(index.row());
     });
@@ -192,6 +200,7 @@ void CPagerListForm::ReadChoices()
     (groupView ? m_group : m_all)->setChecked(true);
     m_groupBox->setEnabled(groupView);
     m_sortData->setText(QString::fromStdString(m_settings->Get(key::DataLabel)));
+    m_other->setText(QString::fromStdString(m_settings->Get(key::DataLabel)));
     (ToInt(m_settings->Get(key::Sorting)) == 1 ? m_sortData : m_sortName)->setChecked(true);
     int messaging = ToInt(m_settings->Get(key::Messaging));
     m_messaging[static_cast<std::size_t>(messaging >= 0 && messaging <= 2 ? messaging : 0)]->setChecked(true);
@@ -290,6 +299,10 @@ void CPagerListForm::UpdateButtons()
     m_page->setEnabled(sendable);
     m_schedule->setEnabled(sendable);
     m_resubmit->setEnabled(sendable && m_resubmitAvailable);
+    // A voice call needs the modem, not the send dialog.
+    const bool dialable = !m_pageInProgress && m_model->rowCount() > 0;
+    m_voice->setEnabled(dialable);
+    m_other->setEnabled(dialable);
     m_cancel->setEnabled(m_pageInProgress);
 }
 

@@ -63,6 +63,8 @@ public:
     QPushButton* PageButton() const { return m_page; }
     QPushButton* ResubmitButton() const { return m_resubmit; }
     QPushButton* ScheduleButton() const { return m_schedule; }
+    QPushButton* VoiceButton() const { return m_voice; }
+    QPushButton* OtherButton() const { return m_other; }
     QPushButton* SelectAllButton() const { return m_selectAll; }
     QRadioButton* AllButton() const { return m_all; }
     QRadioButton* GroupButton() const { return m_group; }
@@ -75,6 +77,9 @@ signals:
     void pageClicked();
     void resubmitClicked();
     void scheduleClicked();
+    // Voice dial of the selected pager's voice numbers, or of its other data.
+    void voiceClicked();
+    void otherClicked();
     // row: the row's position in View().
     void rowDoubleClicked(int row);
 
@@ -108,6 +113,8 @@ private:
     QPushButton* m_page = nullptr;
     QPushButton* m_resubmit = nullptr;
     QPushButton* m_schedule = nullptr;
+    QPushButton* m_voice = nullptr;
+    QPushButton* m_other = nullptr;
     QRadioButton* m_all = nullptr;
     QRadioButton* m_group = nullptr;
     QComboBox* m_groupBox = nullptr;
