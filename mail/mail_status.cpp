@@ -32,4 +32,11 @@ std::string MailSendErrorText(int status, const std::string& detail)
     }
 }
 
+std::string MailLogonErrorText(int status, const std::string& detail)
+{
+    if (status != kMailInsecure) return "";
+    return "Corvane could not log onto the mail system because no secure connection to the mail server could be "
+           "made (" + detail + ").  The server's certificate must be signed by an authority this system trusts.";
+}
+
 }  // namespace corvane

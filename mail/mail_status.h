@@ -28,5 +28,7 @@ inline constexpr const char* kMailErrorCaption = "Mail Error";
 // The message a failed send shows (status not 0); detail is the server's or libcurl's
 // words, used only where the text has room for them. Empty for a cancel.
 std::string MailSendErrorText(int status, const std::string& detail);
+// The message a logon shows, "" for the failures a logon keeps to itself.
+std::string MailLogonErrorText(int status, const std::string& detail);
 
 }  // namespace corvane

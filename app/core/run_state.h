@@ -22,6 +22,8 @@
 
 namespace corvane {
 
+class CMailSystem;
+
 struct RunStateDeps {
     ISettings& settings;
     IMessageBox& messageBox;
@@ -33,6 +35,7 @@ struct RunStateDeps {
     IHookLibrary& hooks;
     std::string title;    // the program title (after -K)
     std::string dataDir;  // ends with '/'
+    CMailSystem* mail = nullptr;  // the mail system; none in suites that need no mail
 };
 
 // The tick's own settings, kept while running and read again when the preferences close.
@@ -95,6 +98,7 @@ private:
     void ApplyCallMonitor();
     void ApplyMailMonitor();
     void ApplyPimMonitor();
+    void LogonForGateway();
     bool AnyPagerWith(std::uint16_t flag) const;
     bool ToggleOn(int& currentSwitch, const SettingKey& key, std::uint16_t flag, const char* refusal);
     void ShowSwitches() { m_d.shell.ShowSwitches(Switches()); }
