@@ -42,7 +42,9 @@ std::size_t ReadText(char* buffer, std::size_t size, std::size_t count, void* so
     return n;
 }
 
-// What became of a send, in the statuses the user's texts are tied to.
+// What became of a send, in the statuses the user's texts are tied to. A failure the
+// server answered is judged by its reply code; one without an answer (no connection, a
+// connection that broke or went silent) means the mail system was lost.
 int SmtpStatus(const CurlOutcome& outcome)
 {
     if (outcome.Ok()) return kMailOk;
@@ -59,7 +61,12 @@ int SmtpStatus(const CurlOutcome& outcome)
     case 535: return kMailInvalidSession;  // the server refused the login
     default: break;
     }
+    if (outcome.responseCode >= 400) return kMailFailure;
     switch (outcome.code) {
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_USE_SSL_FAILED: return kMailInsecure;
     case CURLE_LOGIN_DENIED:
     case CURLE_COULDNT_RESOLVE_HOST:
     case CURLE_COULDNT_CONNECT:
@@ -68,10 +75,6 @@ int SmtpStatus(const CurlOutcome& outcome)
     case CURLE_RECV_ERROR:
     case CURLE_GOT_NOTHING:
     case CURLE_WEIRD_SERVER_REPLY: return kMailInvalidSession;
-    case CURLE_PEER_FAILED_VERIFICATION:
-    case CURLE_SSL_CONNECT_ERROR:
-    case CURLE_SSL_CACERT_BADFILE:
-    case CURLE_USE_SSL_FAILED: return kMailInsecure;
     default: return kMailFailure;
     }
 }
@@ -272,6 +275,11 @@ int CMailSystem::SendOnce(const std::string& recipient, const std::string& subje
 {
     std::string server = m.settings.Get(key::MailSmtpServer);
     if (server.empty()) return kMailNoSendServer;
+    // Mail to nobody would be taken by some servers and then go nowhere.
+    if (recipient.find_first_not_of(" \t\r\n") == std::string::npos) {
+        m_lastError = "The recipient is empty.";
+        return kMailUnknownRecipient;
+    }
     OutgoingMail mail{HeaderSafe(MailSenderAddress(m.settings)), HeaderSafe(recipient), subject, body};
     std::time_t now = m.clock.Now();
     std::string messageId = "<" + std::to_string(now) + "." + std::to_string(::getpid()) + "." +

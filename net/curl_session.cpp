@@ -1,6 +1,8 @@
 #include "net/curl_session.h"
 
 #include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -36,8 +38,18 @@ void CCurlSession::Open()
     curl_multi_setopt(m_multi, CURLMOPT_SOCKETDATA, this);
 }
 
+// libcurl says goodbye (SMTP QUIT, IMAP LOGOUT) on a connection it closes, or finishes
+// an upload that was cut off, and waits for the answer without the event pump, for up to
+// two minutes. A connection shut down first fails that at once, so that neither a
+// logoff nor a transfer cut off at a silent server ever freezes the shell.
+void CCurlSession::DropConnections()
+{
+    for (curl_socket_t socket : m_sockets) ::shutdown(socket, SHUT_RDWR);
+}
+
 void CCurlSession::Close()
 {
+    DropConnections();
     if (m_easy) curl_easy_cleanup(m_easy);
     if (m_multi) curl_multi_cleanup(m_multi);
     m_easy = nullptr;
@@ -56,10 +68,27 @@ CURL* CCurlSession::Prepare()
     curl_easy_setopt(m_easy, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
     curl_easy_setopt(m_easy, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(m_easy, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl_easy_setopt(m_easy, CURLOPT_OPENSOCKETFUNCTION, &CCurlSession::OnOpenSocket);
+    curl_easy_setopt(m_easy, CURLOPT_OPENSOCKETDATA, this);
+    curl_easy_setopt(m_easy, CURLOPT_CLOSESOCKETFUNCTION, &CCurlSession::OnCloseSocket);
+    curl_easy_setopt(m_easy, CURLOPT_CLOSESOCKETDATA, this);
     // Tests bring a CA of their own; users rely on the system's store.
     if (const char* caFile = std::getenv("CORVANE_CA_FILE"); caFile && *caFile)
         curl_easy_setopt(m_easy, CURLOPT_CAINFO, caFile);
     return m_easy;
+}
+
+curl_socket_t CCurlSession::OnOpenSocket(void* self, curlsocktype, curl_sockaddr* address)
+{
+    curl_socket_t socket = ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+    if (socket != CURL_SOCKET_BAD) static_cast<CCurlSession*>(self)->m_sockets.insert(socket);
+    return socket;
+}
+
+int CCurlSession::OnCloseSocket(void* self, curl_socket_t socket)
+{
+    static_cast<CCurlSession*>(self)->m_sockets.erase(socket);
+    return ::close(socket);
 }
 
 int CCurlSession::OnSocket(CURL*, curl_socket_t socket, int what, void* self, void*)
@@ -124,6 +153,7 @@ CurlOutcome CCurlSession::Perform(int timeoutMs, bool takeEvents)
     if (done) curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &outcome.responseCode);
     outcome.error = m_errorBuffer;
     if (outcome.error.empty() && outcome.code != CURLE_OK) outcome.error = curl_easy_strerror(outcome.code);
+    if (!done) DropConnections();  // see DropConnections: no goodbye waited for
     curl_multi_remove_handle(m_multi, m_easy);
     if (outcome.cancelled || outcome.timedOut) {
         // A transfer cut off in the middle leaves its connection in an unknown state.

@@ -16,6 +16,7 @@
 #include <curl/curl.h>
 
 #include <cstdint>
+#include <set>
 #include <string>
 
 #include "common/clock.h"
@@ -52,7 +53,10 @@ public:
 
 private:
     void Open();
+    void DropConnections();
     static int OnSocket(CURL* easy, curl_socket_t socket, int what, void* self, void* socketData);
+    static curl_socket_t OnOpenSocket(void* self, curlsocktype purpose, curl_sockaddr* address);
+    static int OnCloseSocket(void* self, curl_socket_t socket);
 
     IEventPump& m_pump;
     const IClock& m_clock;
@@ -60,6 +64,7 @@ private:
     CURL* m_easy = nullptr;
     curl_socket_t m_socket = CURL_SOCKET_BAD;  // the socket libcurl waits on, if any
     int m_socketWhat = CURL_POLL_NONE;
+    std::set<curl_socket_t> m_sockets;  // every connection libcurl holds open for this session
     char m_errorBuffer[CURL_ERROR_SIZE] = {};
 };
 

@@ -1,6 +1,7 @@
 #include "net/curl_stream.h"
 
 #include <poll.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -46,6 +47,8 @@ CCurlStream::~CCurlStream()
 
 void CCurlStream::Close()
 {
+    // Shut down first: libcurl then has no goodbye to wait for (see CCurlSession).
+    if (m_socket != CURL_SOCKET_BAD) ::shutdown(m_socket, SHUT_RDWR);
     // Removing a connect-only transfer from its multi handle closes its connection.
     if (m_multi && m_easy) curl_multi_remove_handle(m_multi, m_easy);
     if (m_easy) curl_easy_cleanup(m_easy);
@@ -119,6 +122,7 @@ CurlOutcome CCurlStream::Open(const StreamLogin& login, int timeoutMs)
     curl_multi_setopt(m_multi, CURLMOPT_SOCKETDATA, nullptr);
     outcome.error = m_errorBuffer;
     if (outcome.error.empty() && outcome.code != CURLE_OK) outcome.error = curl_easy_strerror(outcome.code);
+    if (!done && watch.socket != CURL_SOCKET_BAD) ::shutdown(watch.socket, SHUT_RDWR);
     if (!outcome.Ok() || (m_socket = SocketOf(m_easy)) == CURL_SOCKET_BAD) {
         if (outcome.Ok()) outcome.code = CURLE_COULDNT_CONNECT;
         Close();
