@@ -1,6 +1,7 @@
 #include "net/curl_session.h"
 
 #include <poll.h>
+#include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -14,6 +15,24 @@ namespace {
 constexpr long kConnectTimeoutMs = 15000;
 
 }  // namespace
+
+CurlWaitSockets WaitSocketsOf(CURLM* multi)
+{
+    // The socket callback of libcurl reports only to curl_multi_socket_action; the fd
+    // sets are asked for after each curl_multi_perform instead.
+    fd_set readSet, writeSet, errorSet;
+    FD_ZERO(&readSet);
+    FD_ZERO(&writeSet);
+    FD_ZERO(&errorSet);
+    int maxFd = -1;
+    curl_multi_fdset(multi, &readSet, &writeSet, &errorSet, &maxFd);
+    CurlWaitSockets sockets;
+    for (int fd = 0; fd <= maxFd; ++fd) {
+        if (sockets.readFd < 0 && FD_ISSET(fd, &readSet)) sockets.readFd = fd;
+        if (sockets.writeFd < 0 && FD_ISSET(fd, &writeSet)) sockets.writeFd = fd;
+    }
+    return sockets;
+}
 
 void InitialiseCurl()
 {
@@ -34,8 +53,6 @@ void CCurlSession::Open()
     InitialiseCurl();
     m_multi = curl_multi_init();
     m_easy = curl_easy_init();
-    curl_multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, &CCurlSession::OnSocket);
-    curl_multi_setopt(m_multi, CURLMOPT_SOCKETDATA, this);
 }
 
 // libcurl says goodbye (SMTP QUIT, IMAP LOGOUT) on a connection it closes, or finishes
@@ -54,8 +71,6 @@ void CCurlSession::Close()
     if (m_multi) curl_multi_cleanup(m_multi);
     m_easy = nullptr;
     m_multi = nullptr;
-    m_socket = CURL_SOCKET_BAD;
-    m_socketWhat = CURL_POLL_NONE;
 }
 
 CURL* CCurlSession::Prepare()
@@ -91,21 +106,6 @@ int CCurlSession::OnCloseSocket(void* self, curl_socket_t socket)
     return ::close(socket);
 }
 
-int CCurlSession::OnSocket(CURL*, curl_socket_t socket, int what, void* self, void*)
-{
-    auto* session = static_cast<CCurlSession*>(self);
-    if (what == CURL_POLL_REMOVE) {
-        if (session->m_socket == socket) {
-            session->m_socket = CURL_SOCKET_BAD;
-            session->m_socketWhat = CURL_POLL_NONE;
-        }
-        return 0;
-    }
-    session->m_socket = socket;
-    session->m_socketWhat = what;
-    return 0;
-}
-
 CurlOutcome CCurlSession::Perform(int timeoutMs, bool takeEvents)
 {
     CurlOutcome outcome;
@@ -137,10 +137,10 @@ CurlOutcome CCurlSession::Perform(int timeoutMs, bool takeEvents)
         // The pump waits for a readable descriptor only: a socket that libcurl wants to
         // write to (a connect in progress, a large upload) is looked at directly and
         // the pump only takes its events meanwhile.
-        int readFd = -1;
-        if (m_socket != CURL_SOCKET_BAD && (m_socketWhat & CURL_POLL_IN)) readFd = m_socket;
-        if (m_socket != CURL_SOCKET_BAD && (m_socketWhat & CURL_POLL_OUT)) {
-            pollfd p{m_socket, POLLOUT, 0};
+        CurlWaitSockets sockets = WaitSocketsOf(m_multi);
+        int readFd = sockets.readFd;
+        if (sockets.writeFd >= 0) {
+            pollfd p{sockets.writeFd, POLLOUT, 0};
             if (::poll(&p, 1, 0) > 0) wait = 0;
             else wait = std::min(wait, 5);
         }

@@ -18,24 +18,6 @@ int SocketOf(CURL* easy)
     return socket;
 }
 
-// The socket libcurl waits on while it connects, and what it waits for.
-struct ConnectWatch {
-    curl_socket_t socket = CURL_SOCKET_BAD;
-    int what = CURL_POLL_NONE;
-};
-
-int OnSocket(CURL*, curl_socket_t socket, int what, void* watch, void*)
-{
-    auto* w = static_cast<ConnectWatch*>(watch);
-    if (what == CURL_POLL_REMOVE) {
-        if (w->socket == socket) *w = ConnectWatch{};
-        return 0;
-    }
-    w->socket = socket;
-    w->what = what;
-    return 0;
-}
-
 }  // namespace
 
 CCurlStream::CCurlStream(IEventPump& pump, const IClock& clock) : m_pump(pump), m_clock(clock) {}
@@ -65,9 +47,6 @@ CurlOutcome CCurlStream::Open(const StreamLogin& login, int timeoutMs)
     InitialiseCurl();
     m_multi = curl_multi_init();
     m_easy = curl_easy_init();
-    ConnectWatch watch;
-    curl_multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, &OnSocket);
-    curl_multi_setopt(m_multi, CURLMOPT_SOCKETDATA, &watch);
 
     m_errorBuffer[0] = '\0';
     curl_easy_setopt(m_easy, CURLOPT_URL, login.url.c_str());
@@ -89,6 +68,7 @@ CurlOutcome CCurlStream::Open(const StreamLogin& login, int timeoutMs)
     CurlOutcome outcome;
     const std::uint64_t start = m_clock.TickMs();
     bool done = false;
+    int connecting = -1;  // the socket of the attempt, shut down when it is cut off
     while (!done) {
         int running = 0;
         curl_multi_perform(m_multi, &running);
@@ -108,21 +88,20 @@ CurlOutcome CCurlStream::Open(const StreamLogin& login, int timeoutMs)
         curl_multi_timeout(m_multi, &curlWait);
         int wait = std::min<int>(kPumpIntervalMs, static_cast<int>(timeoutMs - elapsed));
         if (curlWait >= 0) wait = std::min<int>(wait, static_cast<int>(curlWait));
-        int readFd = watch.socket != CURL_SOCKET_BAD && (watch.what & CURL_POLL_IN) ? watch.socket : -1;
-        if (watch.socket != CURL_SOCKET_BAD && (watch.what & CURL_POLL_OUT)) {
-            pollfd p{watch.socket, POLLOUT, 0};
+        CurlWaitSockets sockets = WaitSocketsOf(m_multi);
+        connecting = sockets.readFd >= 0 ? sockets.readFd : sockets.writeFd;
+        if (sockets.writeFd >= 0) {
+            pollfd p{sockets.writeFd, POLLOUT, 0};
             wait = ::poll(&p, 1, 0) > 0 ? 0 : std::min(wait, 5);
         }
-        if (m_pump.Wait(std::max(wait, 0), readFd, true) != PumpResult::Continue) {
+        if (m_pump.Wait(std::max(wait, 0), sockets.readFd, true) != PumpResult::Continue) {
             outcome.cancelled = true;
             break;
         }
     }
-    curl_multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, nullptr);
-    curl_multi_setopt(m_multi, CURLMOPT_SOCKETDATA, nullptr);
     outcome.error = m_errorBuffer;
     if (outcome.error.empty() && outcome.code != CURLE_OK) outcome.error = curl_easy_strerror(outcome.code);
-    if (!done && watch.socket != CURL_SOCKET_BAD) ::shutdown(watch.socket, SHUT_RDWR);
+    if (!done && connecting >= 0) ::shutdown(connecting, SHUT_RDWR);
     if (!outcome.Ok() || (m_socket = SocketOf(m_easy)) == CURL_SOCKET_BAD) {
         if (outcome.Ok()) outcome.code = CURLE_COULDNT_CONNECT;
         Close();
