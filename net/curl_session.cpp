@@ -19,7 +19,8 @@ constexpr long kConnectTimeoutMs = 15000;
 CurlWaitSockets WaitSocketsOf(CURLM* multi)
 {
     // The socket callback of libcurl reports only to curl_multi_socket_action; the fd
-    // sets are asked for after each curl_multi_perform instead.
+    // sets are asked for after each curl_multi_perform instead. (A socket numbered past
+    // FD_SETSIZE is not in them: its wait then lasts the whole slice, nothing worse.)
     fd_set readSet, writeSet, errorSet;
     FD_ZERO(&readSet);
     FD_ZERO(&writeSet);
