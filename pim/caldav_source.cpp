@@ -1,7 +1,7 @@
 #include "pim/caldav_source.h"
 
 #include "pim/caldav_response.h"
-#include "pim/mail_password.h"
+#include "settings/mail_password.h"
 
 namespace corvane {
 namespace {

@@ -77,6 +77,11 @@ CORVANE_PREF(TaskbarButton, "1")
 CORVANE_PREF(ViewMode, "0")
 CORVANE_PREF(Voice1Label, "Work")
 CORVANE_PREF(Voice2Label, "Home")
+// The mail servers: the inbox ("imap://host:port/INBOX", "imaps://host/INBOX"), where
+// mail is sent ("smtp://host:port", "smtps://host") and the sender of gateway mail.
+CORVANE_PREF(MailImapServer, "")
+CORVANE_PREF(MailSmtpServer, "")
+CORVANE_PREF(MailFromAddress, "")
 
 // Section "Pager".
 inline constexpr SettingKey DialAttempts{"Pager", "DialAttempts", "5"};

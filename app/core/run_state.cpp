@@ -9,6 +9,7 @@
 #include "common/decimal.h"
 #include "common/file_io.h"
 #include "engine/send_run.h"
+#include "mail/mail_system.h"
 
 namespace corvane {
 namespace {
@@ -72,7 +73,19 @@ void CRunState::Create(bool quiet, int commandScanSeconds, const std::string& co
     ApplyCallMonitor();
     ApplyMailMonitor();
     ApplyPimMonitor();
+    LogonForGateway();
     ShowSwitches();
+}
+
+// Pages that go through a gateway need the mail system from the start. A refused logon
+// is not shown here (the first page says it); a secure connection that failed is, since
+// nothing else would tell why.
+void CRunState::LogonForGateway()
+{
+    if (!m_d.mail || !IsGatewayPort(m_d.settings.Get(key::PagePort))) return;
+    int status = m_d.mail->Logon();
+    std::string text = MailLogonErrorText(status, m_d.mail->LastError());
+    if (!text.empty()) m_d.messageBox.Show(text, kMailErrorCaption, MbIcon::Warning, MbButtons::Ok);
 }
 
 void CRunState::ReadIntervals()

@@ -26,6 +26,8 @@
 
 namespace corvane {
 
+class CMailSystem;
+
 struct RunStateDeps {
     ISettings& settings;
     IMessageBox& messageBox;
@@ -38,6 +40,7 @@ struct RunStateDeps {
     std::string title;    // the program title (after -K)
     std::string dataDir;  // ends with '/'
     IReactor* reactor = nullptr;  // watches the monitor line; null: it is read on the tick
+    CMailSystem* mail = nullptr;  // the mail system; none in suites that need no mail
 };
 
 // The tick's own settings, kept while running and read again when the preferences close.
@@ -103,6 +106,7 @@ private:
     void ApplyCallMonitor();
     void ApplyMailMonitor();
     void ApplyPimMonitor();
+    void LogonForGateway();
     bool AnyPagerWith(std::uint16_t flag) const;
     bool ToggleOn(int& currentSwitch, const SettingKey& key, std::uint16_t flag, const char* refusal);
     void ShowSwitches() { m_d.shell.ShowSwitches(Switches()); }

@@ -1,5 +1,6 @@
 // Configure > Modems: the Paging, Call Monitor and Port Settings pages.
 
+#include <QApplication>
 #include <QTabWidget>
 
 #include "app/gui/dialogs/modem_config_dialog.h"
@@ -88,6 +89,23 @@ private slots:
         QVERIFY(f->settings.Has(SettingScope::User, "Modem", "PagePort"));
         d = Open();
         QCOMPARE(Join(Text(d, "pagingLine"), Text(d, "baudRate")), QString("/dev/ttyUSB0|2400"));
+    }
+
+    void theServerAddressIsTypedAsADottedAddress()
+    {
+        QWidget* d = Open();
+        Choose(d, "pagingLine", "Corvane/sv");
+        d->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(d));
+        QSpinBox* first = Child<QSpinBox>(d, "ip0");
+        first->setFocus();
+        first->selectAll();
+        for (QChar key : QString("192.168.1.1")) QTest::keyClicks(QApplication::focusWidget(), key);
+        ClickOk(d);
+        QCOMPARE(Join(Stored(key::PagePort), Stored(key::IPAddress), Stored(key::IPPort)),
+                 QString("SV|3232235777|1024"));
+        d = Open();
+        QCOMPARE(Join(Text(d, "ip0"), Text(d, "ip1"), Text(d, "ip2"), Text(d, "ip3")), QString("192|168|1|1"));
     }
 
     void theTypeFillsTheStringAndDirectConnectOffersTheComPorts()

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QIntValidator>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -57,6 +58,26 @@ QComboBox* DeviceCombo(QWidget* parent, const char* name)
     combo->setInsertPolicy(QComboBox::NoInsert);
     return combo;
 }
+
+// The parts of the paging server's address are typed as a dotted address: a '.' moves
+// on to the next part, ready to be typed over.
+class CDottedAddressKeys final : public QObject {
+public:
+    CDottedAddressKeys(QSpinBox* next, QObject* parent) : QObject(parent), m_next(next) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->text() != ".")
+            return QObject::eventFilter(watched, event);
+        m_next->setFocus(Qt::OtherFocusReason);
+        m_next->selectAll();
+        return true;
+    }
+
+private:
+    QSpinBox* m_next;
+};
 
 std::string Chosen(const QComboBox* combo)
 {
@@ -122,6 +143,8 @@ QWidget* CModemConfigDialog::BuildPagingPage()
         if (i) address->addWidget(new QLabel(".", sv));
         address->addWidget(m_ip[i]);
     }
+    for (std::size_t i = 0; i + 1 < m_ip.size(); ++i)
+        m_ip[i]->installEventFilter(new CDottedAddressKeys(m_ip[i + 1], m_ip[i]));
     m_ipPort = Line(sv, "ipPort");
     m_ipPort->setValidator(new QIntValidator(0, 65535, m_ipPort));
     auto* svForm = new QFormLayout(sv);

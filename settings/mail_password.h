@@ -1,7 +1,7 @@
 #pragma once
 // "MailPassword", the password of the mail system and of the calendar server, is kept
-// scrambled: the character at position i is stored with its code raised by i mod 5
-// (within 8 bits).
+// scrambled: the byte at position i (from 0) is stored raised by i mod 5, and lowered by
+// the same amount when read (wrapping within 8 bits).
 
 #include <string>
 #include <string_view>
@@ -10,7 +10,9 @@
 
 namespace corvane {
 
+std::string ScrambleMailPassword(std::string_view clear);
 std::string UnscrambleMailPassword(std::string_view stored);
+// The clear password as stored in the settings.
 std::string ReadMailPassword(ISettings& settings);
 
 }  // namespace corvane
