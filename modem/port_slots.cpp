@@ -29,6 +29,7 @@ CPortSlots::~CPortSlots()
 int CPortSlots::PageHandle() const
 {
     if (m_pageGateway) return kGatewayHandle;
+    if (m_pageLine) return m_pageLine->Fd();
     return m_page ? m_page->Fd() : -1;
 }
 
@@ -55,6 +56,7 @@ bool CPortSlots::OpenPagePort(bool showMessages, const std::string& baudText)
         m_pageGateway = true;
         return true;
     }
+    if (IsTcpLineName(name)) return OpenPageLine(showMessages, name);
     if (m_monitor && name == m_settings.Get(key::MonitorPort)) {
         // One line in two roles; it keeps the monitor's settings until the page run
         // closes the monitor port and opens the line for itself.
@@ -156,6 +158,7 @@ std::shared_ptr<CSerialPort> CPortSlots::OpenLine(Role role, const std::string& 
 
 void CPortSlots::ClosePagePort()
 {
+    m_pageLine.reset();
     if (m_page) {
         m_page->Close();
         if (m_monitor == m_page) m_monitor.reset();
@@ -178,6 +181,8 @@ void CPortSlots::CloseMonitorPort()
 
 void CPortSlots::EnsurePageBaud(bool showMessages, const std::string& baudText)
 {
+    // A connection over the network has no line speed.
+    if (m_pageLine) return;
     if (m_page && ToLong(ResolveBaud(baudText)) == m_pageBaud) return;
     ClosePagePort();
     OpenPagePort(showMessages, baudText);
