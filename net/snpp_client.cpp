@@ -405,9 +405,9 @@ bool CSnppClient::Connect()
     if (login == 0) return true;
     m_error = login;
     // A refusal leaves the connection usable: QUIT is said. Anything else drops it.
-    if (login != kSnppCancelled && m_loginRefused)
+    if (login != kSnppCancelled && m_loginRefused) {
         Close();
-    else {
+    } else {
         CloseSocket();
         ResetStatus();
     }
