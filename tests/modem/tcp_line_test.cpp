@@ -10,8 +10,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cerrno>
-
 #include "modem/tcp_line.h"
 
 namespace corvane {
@@ -133,16 +131,6 @@ TEST_F(TcpLineTest, CarriesBytesBothWaysUntilTheTerminalHangsUp)
     // The next call connects afresh.
     ASSERT_EQ(Settle(line, line.Connect()), LineConnect::Connected);
     EXPECT_EQ(line.TakeErrors(), 0u);
-}
-
-TEST_F(TcpLineTest, ARefusedConnectionFails)
-{
-    ::close(m_listener);
-    m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    CTcpLine line("tcp:127.0.0.1:" + std::to_string(port));
-    EXPECT_EQ(Settle(line, line.Connect()), LineConnect::Failed);
-    EXPECT_EQ(line.ConnectError(), ECONNREFUSED);
-    EXPECT_FALSE(line.IsConnected());
 }
 
 }  // namespace
