@@ -20,6 +20,7 @@
 #include "common/status_line.h"
 #include "transport/page_transport.h"
 #include "modem/byte_port.h"
+#include "modem/network_line.h"
 #include "settings/settings.h"
 
 namespace corvane {
@@ -112,6 +113,8 @@ private:
     // The TAP dialogue, one step each; 0 goes on, anything else is the call's result.
     int RunTapCall();
     int DialUntilConnected();
+    int ConnectNetworkLine();
+    int AwaitConnection();
     int AwaitLogonPrompt();
     int LogOn();
     int AwaitGoAhead();
@@ -137,6 +140,9 @@ private:
     ModemCallDeps m;
     PortSource m_portSource;
     IBytePort* m_port = nullptr;
+    // The line when it reaches the terminal over the network: connected in place of the
+    // dial, closed in place of the hang-up.
+    INetworkLine* m_network = nullptr;
 
     std::string m_initString;
     std::string m_dialString;

@@ -31,6 +31,7 @@ CPortSlots::~CPortSlots()
 int CPortSlots::PageHandle() const
 {
     if (m_pageGateway) return kGatewayHandle;
+    if (m_pageLine) return m_pageLine->Fd();
     return m_page ? m_page->Fd() : -1;
 }
 
@@ -62,6 +63,7 @@ bool CPortSlots::OpenPagePort(bool showMessages, const std::string& baudText)
         m_pageGateway = true;
         return true;
     }
+    if (IsTcpLineName(name)) return OpenPageLine(showMessages, name);
     if (m_monitor && name == m_settings.Get(key::MonitorPort)) {
         // One line in two roles; it keeps the monitor's settings until the page run
         // closes the monitor port and opens the line for itself.
@@ -168,6 +170,7 @@ std::shared_ptr<CSerialPort> CPortSlots::OpenLine(Role role, const std::string& 
 
 void CPortSlots::ClosePagePort()
 {
+    m_pageLine.reset();
     if (m_page) {
         m_page->Close();
         const bool shared = m_monitor == m_page;
@@ -193,6 +196,8 @@ void CPortSlots::CloseMonitorPort()
 
 void CPortSlots::EnsurePageBaud(bool showMessages, const std::string& baudText)
 {
+    // A connection over the network has no line speed.
+    if (m_pageLine) return;
     if (m_page && ToLong(ResolveBaud(baudText)) == m_pageBaud) return;
     ClosePagePort();
     OpenPagePort(showMessages, baudText);

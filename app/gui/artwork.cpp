@@ -17,6 +17,7 @@ const QColor kWave(255, 220, 120);
 
 // A pager seen from the front: dark body, a display and one button; while paging the
 // display glows and waves leave its top corner.
+// packaging/corvane.svg draws the idle pager for the desktop entry: change both together.
 void DrawPager(QPainter& p, const QRectF& box, const QColor& screen, bool waves)
 {
     p.save();

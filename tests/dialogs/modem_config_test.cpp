@@ -120,6 +120,20 @@ private slots:
                  QString("Direct Connect|DIRECT|COM3|ATZ1"));
     }
 
+    // A paging terminal on the network is typed in, and stays whatever modem type is chosen.
+    void aTerminalOnTheNetworkIsTypedIn()
+    {
+        QWidget* d = Open();
+        QLineEdit* line = Child<QComboBox>(d, "pagingLine")->lineEdit();
+        line->selectAll();
+        QTest::keyClicks(line, "tcp:pager.example.net:5000");
+        Choose(d, "pagingType", "Hayes Compatible");
+        ClickOk(d);
+        QCOMPARE(Stored(key::PagePort), std::string("tcp:pager.example.net:5000"));
+        d = Open();
+        QCOMPARE(Text(d, "pagingLine"), QString("tcp:pager.example.net:5000"));
+    }
+
     void eightDataBitsClearTheParityAndTheTwoWarnings()
     {
         QWidget* d = Open();

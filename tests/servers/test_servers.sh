@@ -110,7 +110,8 @@ start_pg() {
 }
 
 # SNPP with a login: HylaFAX's hfaxd behind socat, its spool and configuration under
-# $SVC/hfaxd. Pager ids of digits only are accepted, anything else is refused.
+# $SVC/hfaxd. Pager ids of digits only are accepted, anything else is refused. The user
+# corvane must give the password corvane-pw; any other user logs in without one.
 start_hfaxd() {
   local d=$SVC/hfaxd S=$SVC/hfaxd/spool
   mkdir -p "$S"
@@ -121,7 +122,8 @@ start_hfaxd() {
     [ -p FIFO ] || mkfifo -m 600 FIFO
     [ -c dev/null ] || mknod -m 666 dev/null c 1 3 ) || return 1
   chown -R uucp:uucp "$S"; chown -R root:root "$S/etc" "$S/bin"; chmod 1777 "$S/tmp"
-  printf '127.0.0.1\nlocalhost\n' > "$S/etc/hosts.hfaxd"
+  { printf '%s\n' "^corvane@127\\.0\\.0\\.1\$:60002:$(openssl passwd -1 corvane-pw)"
+    printf '127.0.0.1\nlocalhost\n'; } > "$S/etc/hosts.hfaxd"
   chown uucp:uucp "$S/etc/hosts.hfaxd"; chmod 600 "$S/etc/hosts.hfaxd"
   printf '^[0-9]+$ 5551212\n.* reject\n' > "$S/etc/pagermap"
   rm -rf "$d/etc-hylafax"; cp -a /etc/hylafax "$d/etc-hylafax"

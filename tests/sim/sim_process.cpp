@@ -39,15 +39,28 @@ std::string Upper(std::string text)
 
 bool CSimProcess::Start(const std::string& dir, const std::string& script, const std::string& device)
 {
+    m_link = device.empty() ? dir + "tty" + Upper(m_tag) : "";
+    return Launch(dir, script, {device.empty() ? "--pty" : "--device", device.empty() ? m_link : device});
+}
+
+bool CSimProcess::StartTcp(const std::string& dir, const std::string& script)
+{
+    m_link.clear();
+    if (!Launch(dir, script, {"--tcp", "0"})) return false;
+    const auto listen = Records("LISTEN");
+    m_port = listen.empty() ? 0 : std::atoi(listen.front().c_str());
+    return m_port > 0;
+}
+
+bool CSimProcess::Launch(const std::string& dir, const std::string& script, const std::vector<std::string>& line)
+{
     const std::string scriptFile = dir + m_tag + "-script.txt";
     m_transcript = dir + m_tag + "-transcript.txt";
-    m_link = device.empty() ? dir + "tty" + Upper(m_tag) : "";
     std::ofstream(scriptFile) << script;
     ::unlink(m_transcript.c_str());
 
     const std::string exe = Executable(m_program);
-    std::vector<std::string> args = {exe,      device.empty() ? "--pty" : "--device", device.empty() ? m_link : device,
-                                     "--script", scriptFile, "--transcript", m_transcript};
+    std::vector<std::string> args = {exe, line[0], line[1], "--script", scriptFile, "--transcript", m_transcript};
     std::vector<char*> argv;
     for (auto& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);

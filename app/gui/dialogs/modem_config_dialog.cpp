@@ -121,6 +121,7 @@ QWidget* CModemConfigDialog::BuildPagingPage()
 {
     auto* page = new QWidget(this);
     m_pagingLine = DeviceCombo(page, "pagingLine");
+    m_pagingLine->setToolTip("A serial device, or tcp:host:port for a paging terminal on the network");
     m_pagingType = Combo(page, "pagingType");
     m_pagingInit = Line(page, "pagingInit");
     auto* form = new QFormLayout;
