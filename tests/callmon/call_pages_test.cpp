@@ -291,14 +291,14 @@ TEST_F(CallPagesTest, TheEventLoopWatchesTheLineThatIsOpenAndALineThatGoesIsOpen
     EXPECT_EQ(monitor->Caller().CurrentMode(), CCallerIdState::Mode::Scanning);
 
     // Tried again every ten seconds while it is wanted; back, it is watched again.
-    ports.monitorOpenable = false;
+    ports.monitorOpenResult = false;
     ports.events.clear();
     Poll(9);
     EXPECT_TRUE(ports.events.empty());
     Poll(1);
     EXPECT_EQ(ports.events, (Texts {"open monitor"}));
     ports.line.gone = false;
-    ports.monitorOpenable = true;
+    ports.monitorOpenResult = true;
     Poll(10);
     EXPECT_TRUE(ports.monitorOpen);
     EXPECT_EQ(reactor.watched, (std::vector<int> {42}));

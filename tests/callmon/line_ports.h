@@ -44,7 +44,6 @@ public:
     bool OpenMonitorPort(bool showMessages) override
     {
         CFakePorts::OpenMonitorPort(showMessages);
-        monitorOpen = monitorOpenable;
         if (monitorOpen) Changed();
         return monitorOpen;
     }
@@ -63,7 +62,6 @@ public:
 
     CFakeLine line;
     IBytePort* monitorLine = &line;  // what the open monitor port is
-    bool monitorOpenable = true;
     std::function<void()> listener;
 };
 

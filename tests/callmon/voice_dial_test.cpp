@@ -99,12 +99,12 @@ TEST_F(VoiceDialTest, PrefixPulseCancelAndAModemThatCannotBeOpened)
     EXPECT_EQ(Dial(), kCallOk);
     EXPECT_EQ(ports.events, (std::vector<std::string> {"open monitor", "close monitor"}));
 
-    ports.monitorOpenable = false;
+    ports.monitorOpenResult = false;
     EXPECT_EQ(Dial(), kCallPortNotOpen);
     EXPECT_EQ(Box(), "Page Error: The COM port for the paging modem is not open.");
 
     // A stored number cannot add a command of its own to the dial.
-    ports.monitorOpenable = true;
+    ports.monitorOpenResult = true;
     Modem({});
     EXPECT_EQ(Dial("555-1234\rATZ;\x85"), kCallOk);
     EXPECT_EQ(line->writes.at(0).bytes, "ATDP9,5551234\r");

@@ -281,8 +281,8 @@ private slots:
                               "Carol Chen 5550100 1003 555-0131 Room 205 Sales",
                               "Dan Duarte 5550150 555-0141 555-0142 Van 3 Field",
                               "Erin Evans 5550160 4321 555-0151 Van 7 Field, Support",
-                              "Frank Foster SNPP: 2001 555-0161 Branch North Sales", "127.0.0.1:4444",
-                              "Grace Green SNPP: 2002 555-0171 555-0172 Branch South Field", "127.0.0.1:4444",
+                              "Frank Foster SNPP: 5552001 555-0161 Branch North Sales", "127.0.0.1:4444",
+                              "Grace Green SNPP: 5552002 555-0171 555-0172 Branch South Field", "127.0.0.1:4444",
                               "Page 1"}));
         QRegularExpressionMatch size = QRegularExpression("Page size: +([0-9.]+) x ([0-9.]+)").match(PdfInfo(pdf));
         QVERIFY(size.captured(1).toDouble() > size.captured(2).toDouble());  // landscape
