@@ -7,6 +7,7 @@
 #include "directory/shared_odbc.h"
 #include "settings/settings.h"
 
+#include <memory>
 #include <vector>
 
 namespace corvane {
@@ -222,13 +223,32 @@ bool ReadLocalDataFile(const std::string& path, std::string& bytes)
 
 void CPagerList::Reload(const DataFiles& files)
 {
-    Clear();
-    LoadLocal(files);
-    if (files.settings.Get(key::SharedType) == "0")
-        LoadSharedFile(files);
-    else
-        LoadSharedOdbc(*this, files);
-    RebuildGroupNames();
+    // Asked for again from the events of its own wait (the tick's re-scan, a command, a
+    // dialog): the reading under way brings the new pagers.
+    if (m_reloading) return;
+    m_reloading = true;
+    // Built aside: what runs during a wait or a box of the reading (the tick, a send) sees
+    // the whole old list, never the local pagers without the shared ones.
+    CPagerList fresh;
+    bool complete = true;
+    if (files.settings.Get(key::SharedType) == "0") {
+        fresh.LoadLocal(files);
+        fresh.LoadSharedFile(files);
+    } else if (std::unique_ptr<CPagerList> shared = ReadSharedOdbc(files)) {
+        // The local files are read after the table, which may be waited for: a pager
+        // saved meanwhile is in the new list rather than lost with the old one.
+        fresh.LoadLocal(files);
+        for (auto& record : shared->m_records) fresh.m_records.push_back(std::move(record));
+        ApplyMonitorFile(files.Path(kMonitorFileName), fresh);
+    } else {
+        complete = false;  // the program is ending: the list stays as it was
+    }
+    m_reloading = false;
+    if (!complete) return;
+    fresh.RebuildGroupNames();
+    m_records = std::move(fresh.m_records);
+    m_groupNames = std::move(fresh.m_groupNames);
+    m_nextCode = fresh.m_nextCode;
 }
 
 void CPagerList::LoadLocal(const DataFiles& files)

@@ -13,6 +13,7 @@
 namespace corvane {
 
 class CServiceList;
+class IEventPump;
 class IMessageBox;
 class ISettings;
 
@@ -21,6 +22,9 @@ struct DataFiles {
     std::string dataDir;  // ends with '/'; file names are appended to it
     ISettings& settings;
     IMessageBox& messageBox;
+    // How a reading that waits on a server lets the program go on meanwhile (the shared
+    // pager table); without one (tools, benchmarks) it waits on the calling thread.
+    IEventPump* pump = nullptr;
     std::string Path(const char* name) const { return dataDir + name; }
 };
 
@@ -63,7 +67,9 @@ public:
     void RenameService(const std::string& oldName, const std::string& newName);
     void DropMissingServices(const CServiceList& services);
 
-    // The pager files (PAGERS.DAT, MONITOR.DAT, the shared PAGERS.DAT).
+    // The pager files (PAGERS.DAT, MONITOR.DAT, the shared PAGERS.DAT or table). The new
+    // list is built aside and taken whole once complete; a Reload of this list asked for
+    // from the events of its own wait returns at once (the reading under way brings it).
     void Reload(const DataFiles& files);
     void LoadLocal(const DataFiles& files);
     void LoadSharedFile(const DataFiles& files);
@@ -75,6 +81,7 @@ private:
     Records m_records;
     std::vector<std::string> m_groupNames;
     std::int16_t m_nextCode = 1;
+    bool m_reloading = false;
 };
 
 }  // namespace corvane

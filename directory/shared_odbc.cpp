@@ -1,8 +1,7 @@
 #include "directory/shared_odbc.h"
 
 #include "common/message_box.h"
-#include "directory/monitor_file.h"
-#include "directory/odbc_list.h"
+#include "directory/odbc_reader.h"
 #include "settings/settings.h"
 
 namespace corvane {
@@ -39,29 +38,38 @@ std::string OdbcReadFailureText(const OdbcError& error)
     return "Unable to read shared pager data file.  " + cause + kCheckDataSource;
 }
 
-void LoadSharedOdbc(CPagerList& list, const DataFiles& files)
+std::unique_ptr<CPagerList> ReadSharedOdbc(const DataFiles& files)
 {
-    const std::string connect =
-        OdbcConnectString(files.settings.Get(key::ODBCDataSetName), files.settings.Get(key::ODBCConnectString));
-    COdbcConnection database;
+    using Outcome = COdbcReader::Outcome;
+    COdbcReader reader(
+        OdbcConnectString(files.settings.Get(key::ODBCDataSetName), files.settings.Get(key::ODBCConnectString)),
+        files.pump);
     OdbcError error;
-    while (!database.Open(connect, error))
-        if (!AskRetry(files.messageBox, OdbcConnectionFailureText(error))) return;
-
-    CODBCList records(database);
-    if (!records.Create()) {
-        files.messageBox.Show(kRecordSetCreateText, kOdbcErrorCaption, MbIcon::Warning, MbButtons::Ok);
-        return;
+    for (;;) {
+        Outcome connected = reader.Connect(error);
+        if (connected == Outcome::Done) break;
+        if (connected == Outcome::Abandoned) return nullptr;
+        if (!AskRetry(files.messageBox, OdbcConnectionFailureText(error))) return std::make_unique<CPagerList>();
     }
-    const std::size_t first = list.size();
-    while (!records.Open(error) || !records.ReadInto(list, error)) {
-        if (!AskRetry(files.messageBox, OdbcReadFailureText(error))) break;
-        // Read again from the first row: the pagers of the failed pass go.
-        list.RemoveFrom(first);
+    for (;;) {
+        switch (reader.Read(error)) {
+        case Outcome::Done: {
+            std::unique_ptr<CPagerList> pagers = reader.TakePagers();
+            reader.Close();
+            return pagers;
+        }
+        case Outcome::Abandoned:
+            return nullptr;
+        case Outcome::NoRecordSet:
+            files.messageBox.Show(kRecordSetCreateText, kOdbcErrorCaption, MbIcon::Warning, MbButtons::Ok);
+            reader.Close();
+            return std::make_unique<CPagerList>();
+        case Outcome::Failed:
+            if (AskRetry(files.messageBox, OdbcReadFailureText(error))) continue;  // from the first row again
+            reader.Close();
+            return std::make_unique<CPagerList>();
+        }
     }
-    records.Close();
-    database.Close();
-    ApplyMonitorFile(files.Path(kMonitorFileName), list);
 }
 
 }  // namespace corvane
