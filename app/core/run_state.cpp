@@ -38,7 +38,7 @@ void CreateIfMissing(const std::string& path)
 
 CRunState::CRunState(RunStateDeps deps)
     : m_d(std::move(deps)),
-      m_files{m_d.dataDir, m_d.settings, m_d.messageBox},
+      m_files{m_d.dataDir, m_d.settings, m_d.messageBox, &m_d.pump},
       m_topics(m_queue, static_cast<ICommandShell&>(*this)),
       m_monitoring(std::make_unique<CMonitoringControl>(m_d.hooks, m_d.pump, m_d.clock, m_d.shell,
                                                         static_cast<ISeenMailLists&>(*this), m_d.title)),
@@ -150,13 +150,21 @@ void CRunState::CloseRequestStep()
 void CRunState::RescanStep()
 {
     std::time_t now = m_d.clock.Now();
-    if (now - m_lastRescan <= m_intervals.pagerRescanSeconds) return;
+    if (now - m_lastRescan <= m_intervals.pagerRescanSeconds && !m_rereadAfterRun) return;
     RereadPagers();
 }
 
 void CRunState::RereadPagers()
 {
-    // Before the reading, which may ask about a file in use: the next tick must not ask again.
+    // A run holds the main list (its page counters are written back to it) and would wait
+    // behind a slow shared table: the first tick after the run reads the list.
+    if (m_queue.pageInProgress) {
+        m_rereadAfterRun = true;
+        return;
+    }
+    m_rereadAfterRun = false;
+    // Before the reading, which may ask about a file in use or wait for the shared table:
+    // the ticks meanwhile must not start it again.
     m_lastRescan = m_d.clock.Now();
     m_pagers.Reload(m_files);
     m_d.shell.RefreshPagerList();

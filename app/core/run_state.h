@@ -146,6 +146,7 @@ private:
     int m_commandScanSeconds = 5;
     std::string m_commandFileSpec;
     std::time_t m_lastRescan = 0;
+    bool m_rereadAfterRun = false;  // asked for during a run
     std::time_t m_lastCommandScan = 0;
 };
 

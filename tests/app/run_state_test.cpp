@@ -102,6 +102,30 @@ TEST_F(RunStateTest, QueuedPagesWaitForTheSendAndTheUnpauseThenGoInOneRun)
     EXPECT_THAT(frame.statusField, ElementsAre("Paging 1 of 3: Bob", "Paging 2 of 3: Bob", "Paging 3 of 3: Bob", "Idle"));
 }
 
+// The run writes its page counters back to the main list: it is not replaced under the run,
+// and a re-read asked for meanwhile is done on the first tick after it.
+TEST_F(RunStateTest, PagersReReadDuringAPageAreReadOnTheFirstTickAfterIt)
+{
+    Create();
+    AddPager("Bob");
+    transports.sendScripts.push_back([this](std::vector<AddedPage>&) {
+        SavePagers("Added meanwhile");
+        state.Commands().Execute("RereadPagers", "");
+        EXPECT_NE(state.Pagers().FindByName("Bob"), nullptr);
+        return 0;
+    });
+    state.Commands().Execute("SendPage", "Bob/hello");
+    Tick();
+    ASSERT_EQ(transports.calls.size(), 1u);
+    EXPECT_EQ(state.Pagers().FindByName("Added meanwhile"), nullptr);
+    EXPECT_EQ(frame.refreshes, 0);
+    Tick();
+    EXPECT_NE(state.Pagers().FindByName("Added meanwhile"), nullptr);
+    EXPECT_EQ(frame.refreshes, 1);
+    Tick();
+    EXPECT_EQ(frame.refreshes, 1);
+}
+
 TEST_F(RunStateTest, CloseDuringAPageClosesOnTheFirstTickAfterIt)
 {
     Create();
