@@ -5,12 +5,17 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "directory/odbc_connection.h"
+#include "tests/support/temp_dir.h"
 
 namespace corvane::test {
 
@@ -64,5 +69,61 @@ inline std::string GeneratedRows(int first, int last)
            std::to_string(first) + " UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(last) +
            R"() SELECT i, 'User ' || i, 'G' || (i % 7), 80, '555-' || i, '1', 8, 'ID' || i, 'Desk ' || i FROM n)";
 }
+
+// A PostgreSQL server of the test's own, apart from the suite's shared one: the test starts
+// it when it likes, and may make it stop answering (SIGSTOP: new connections wait) and
+// answer again. Its files are made without the disk syncs that make a server safe and slow
+// to create. At the end of the test it is let go if it was stopped, then shut down.
+class COwnPostgres {
+public:
+    // Run by ctest, where the start script and PostgreSQL 15 are at hand.
+    static bool Available() { return std::getenv("CORVANE_SOURCE_DIR") && ::access(Bin("postgres").c_str(), X_OK) == 0; }
+
+    COwnPostgres()
+    {
+        ::chmod(m_state.path().c_str(), 0755);
+        const std::string pg = m_state.path() + "pg";
+        m_made = std::system(("mkdir " + pg + " && chown postgres " + pg +
+                              " && setpriv --reuid=postgres --regid=postgres --init-groups " + Bin("initdb") + " -D " +
+                              pg + "/data -U postgres --auth-local=trust --auth-host=scram-sha-256 -E UTF8 "
+                                   "--locale=C.UTF-8 --no-sync >/dev/null && echo 'fsync = off' >> " +
+                              pg + "/data/postgresql.conf")
+                                 .c_str()) == 0;
+    }
+    ~COwnPostgres()
+    {
+        Resume();
+        if (m_made) std::system((Script() + " stop pg " + m_state.path()).c_str());
+    }
+    COwnPostgres(const COwnPostgres&) = delete;
+    COwnPostgres& operator=(const COwnPostgres&) = delete;
+
+    bool Made() const { return m_made; }
+    bool Start() { return std::system((Script() + " start pg " + m_state.path() + " " + std::to_string(m_port)).c_str()) == 0; }
+    void Pause() { Signal(SIGSTOP); }
+    void Resume() { Signal(SIGCONT); }
+    int Port() const { return m_port; }
+    // The role pager/pagerpw and the database pagerdb that the start script makes.
+    std::string ConnectString() const
+    {
+        return "Driver=PostgreSQL Unicode;Servername=127.0.0.1;Port=" + std::to_string(m_port) +
+               ";Database=pagerdb;Username=pager;Password=pagerpw";
+    }
+
+private:
+    static std::string Bin(const char* program) { return std::string("/usr/lib/postgresql/15/bin/") + program; }
+    static std::string Script() { return std::string(std::getenv("CORVANE_SOURCE_DIR")) + "/tests/servers/test_servers.sh"; }
+    // The server's first process, which takes every new connection.
+    void Signal(int signal)
+    {
+        std::ifstream pidFile(m_state.File("pg.pid"));
+        pid_t pid = 0;
+        if (pidFile >> pid && pid > 0) ::kill(pid, signal);
+    }
+
+    CTempDir m_state;
+    int m_port = FreeLoopbackPort();
+    bool m_made = false;
+};
 
 }  // namespace corvane::test

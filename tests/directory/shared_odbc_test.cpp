@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
 #include <functional>
@@ -265,34 +264,20 @@ TEST_F(SharedOdbc, PostgresServerThatIsDownIsReadOnRetryOnceItIsUp)
 {
     int fixturePort = 0;
     CORVANE_REQUIRE_SERVER("pg", fixturePort);
-    const std::string script = std::string(std::getenv("CORVANE_SOURCE_DIR")) + "/tests/servers/test_servers.sh";
-    test::CTempDir state;
-    // The server's files are made before the test, without the disk syncs that make a
-    // server safe and slow to create; the test starts it from them.
-    ::chmod(state.path().c_str(), 0755);
-    ASSERT_EQ(std::system(("mkdir " + state.path() + "pg && chown postgres " + state.path() +
-                           "pg && setpriv --reuid=postgres --regid=postgres --init-groups "
-                           "/usr/lib/postgresql/15/bin/initdb -D " + state.path() + "pg/data -U postgres "
-                           "--auth-local=trust --auth-host=scram-sha-256 -E UTF8 --locale=C.UTF-8 --no-sync "
-                           ">/dev/null && echo 'fsync = off' >> " + state.path() + "pg/data/postgresql.conf")
-                              .c_str()),
-              0);
-    const int port = test::FreeLoopbackPort();
-    const std::string connect = "Driver=PostgreSQL Unicode;Servername=127.0.0.1;Port=" + std::to_string(port) +
-                                ";Database=pagerdb;Username=pager;Password=pagerpw";
-    Use("", "ODBC;" + connect);
+    test::COwnPostgres server;
+    ASSERT_TRUE(server.Made());
+    Use("", "ODBC;" + server.ConnectString());
     bool started = false;
     m_box.onRetry = {[&] {
-        started = std::system((script + " start pg " + state.path() + " " + std::to_string(port)).c_str()) == 0;
-        NewTable(connect, {test::GeneratedRows(20, 24)});
+        started = server.Start();
+        NewTable(server.ConnectString(), {test::GeneratedRows(20, 24)});
     }};
     CPagerList list;
     list.Reload(m_files);
-    std::system((script + " stop pg " + state.path()).c_str());
     ASSERT_TRUE(started);
     ASSERT_EQ(m_box.shown.size(), 1u);
     EXPECT_EQ(m_box.shown[0].text, "Unable to access shared pager data file.  connection to server at \"127.0.0.1\", port " +
-                                       std::to_string(port) +
+                                       std::to_string(server.Port()) +
                                        " failed: Connection refused\n\tIs the server running on that host and accepting "
                                        "TCP/IP connections?.  " + kCheck);
     EXPECT_EQ(CodesOf(list), (Codes{1, -20, -21, -22, -23, -24}));
