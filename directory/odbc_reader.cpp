@@ -1,5 +1,6 @@
 #include "directory/odbc_reader.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -113,6 +114,9 @@ COdbcReader::Outcome COdbcReader::AwaitWorker(Step step, OdbcError& error)
         channel->outcome.reset();
     }
     channel->asked.notify_one();
+    // Short waits first, so that a server that answers at once costs no more than a few
+    // milliseconds a step; then the pump's interval, so that a slow one costs nothing.
+    int waitMs = 2;
     for (;;) {
         {
             std::lock_guard lock(channel->mutex);
@@ -125,11 +129,12 @@ COdbcReader::Outcome COdbcReader::AwaitWorker(Step step, OdbcError& error)
         }
         // The program's events run meanwhile. The user's Cancel is meant for a page and
         // leaves the reading alone; only the end of the program ends the wait.
-        if (m_pump->Wait(kPumpIntervalMs, -1, true) == PumpResult::DeferredQuit) {
+        if (m_pump->Wait(waitMs, -1, true) == PumpResult::DeferredQuit) {
             m_abandoned = true;
             LetWorkerGo();
             return Outcome::Abandoned;
         }
+        waitMs = std::min(2 * waitMs, kPumpIntervalMs);
     }
 }
 
