@@ -78,15 +78,17 @@ void COdbcReader::Close()
 COdbcReader::Outcome COdbcReader::Perform(Step step, OdbcError& error)
 {
     if (m_abandoned) return Outcome::Abandoned;
-    const bool begun = m_here || m_channel;
-    if (step == Step::Close && !begun) return Outcome::Done;
-    if (m_channel || (m_pump && !begun && StartWorker())) return AwaitWorker(step, error);
+    // The first step decides where the conversation runs.
+    if (!m_here && !m_channel) {
+        if (step == Step::Close) return Outcome::Done;
+        if (!m_pump || !StartWorker()) m_here = std::make_unique<CConversation>(m_connect);
+    }
+    if (m_channel) return AwaitWorker(step, error);
 
     if (step == Step::Close) {
         m_here.reset();
         return Outcome::Done;
     }
-    if (!m_here) m_here = std::make_unique<CConversation>(m_connect);
     std::unique_ptr<CPagerList> pagers;
     Outcome outcome = m_here->Perform(step, error, pagers);
     if (step == Step::Read) m_pagers = std::move(pagers);

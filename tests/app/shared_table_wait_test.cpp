@@ -60,7 +60,8 @@ TEST_F(SharedTableWait, AServerThatStopsAnsweringHoldsNeitherTheTickNorTheEndOfT
 
     // The re-scan finds the server stopped: the tick goes on meanwhile, sends to a shared
     // pager of the old list, and a second re-read asked for meanwhile starts no reading
-    // of its own (one would have to wait for the stopped server too).
+    // of its own (one would have to wait for the stopped server too). A Cancel does not
+    // end the reading.
     ExecSql(server.ConnectString(), {GeneratedRows(2, 2)});
     server.Pause();
     int waits = 0;
@@ -77,7 +78,8 @@ TEST_F(SharedTableWait, AServerThatStopsAnsweringHoldsNeitherTheTickNorTheEndOfT
             waitsDuringSecondReread = waits - before;
         }
         if (waits == 100) server.Resume();
-        return PumpResult::Continue;
+        // The user's Cancel is meant for a page: the reading goes on.
+        return waits == 2 ? PumpResult::Cancel : PumpResult::Continue;
     };
     clock.Advance(61 * 1000);
     state.OnTick();

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "common/poll_pump.h"
 #include "directory/odbc_connection.h"
 #include "directory/pager_file.h"
 #include "directory/shared_odbc.h"
@@ -222,18 +223,27 @@ TEST_F(SharedOdbc, AnUnknownDataSourceAsksRetryOrCancelAndKeepsTheLocalPagers)
     }
 }
 
+// Read on the calling thread, and on a thread of its own while the caller waits through the
+// pump (the box and its Retry on the caller's thread, the same connection read again).
 TEST_F(SharedOdbc, AMissingTableAsksRetryAndIsReadOnceItIsThere)
 {
-    ExecSql(SqliteConnect(), {R"(DROP TABLE IF EXISTS "Pager_List")"});
-    // The connect string alone names the data source too, with the "ODBC;" prefix it is stored with.
-    Use("", "ODBC;DSN=Corvane SQLite");
-    m_box.onRetry = {[&] { NewTable(SqliteConnect(), {test::GeneratedRows(1, 3)}); }};
-    CPagerList list;
-    list.Reload(m_files);
-    ASSERT_EQ(m_box.shown.size(), 1u);
-    EXPECT_EQ(m_box.shown[0].text, "Unable to read shared pager data file.  [SQLite]no such table: Pager_List (1).  " + kCheck);
-    EXPECT_EQ(m_box.shown[0].buttons, MbButtons::RetryCancel);
-    EXPECT_EQ(CodesOf(list), (Codes{1, -1, -2, -3}));
+    CPollPump pump;
+    for (IEventPump* waitThrough : {static_cast<IEventPump*>(nullptr), static_cast<IEventPump*>(&pump)}) {
+        SCOPED_TRACE(waitThrough ? "through the pump" : "on the calling thread");
+        ExecSql(SqliteConnect(), {R"(DROP TABLE IF EXISTS "Pager_List")"});
+        // The connect string alone names the data source too, with the "ODBC;" prefix it is stored with.
+        Use("", "ODBC;DSN=Corvane SQLite");
+        m_box.shown.clear();
+        m_box.onRetry = {[&] { NewTable(SqliteConnect(), {test::GeneratedRows(1, 3)}); }};
+        m_files.pump = waitThrough;
+        CPagerList list;
+        list.Reload(m_files);
+        ASSERT_EQ(m_box.shown.size(), 1u);
+        EXPECT_EQ(m_box.shown[0].text,
+                  "Unable to read shared pager data file.  [SQLite]no such table: Pager_List (1).  " + kCheck);
+        EXPECT_EQ(m_box.shown[0].buttons, MbButtons::RetryCancel);
+        EXPECT_EQ(CodesOf(list), (Codes{1, -1, -2, -3}));
+    }
 }
 
 TEST(OdbcFailureTexts, TheDriversWordsBecomeASentenceOfTheBox)
