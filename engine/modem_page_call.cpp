@@ -48,8 +48,8 @@ std::string DialStringFor(const std::string& prefix, const std::string& phoneNum
 {
     // A canonical number ("+1 ...") would be translated by a telephony service where one
     // exists; here it is dialled as entered, like any other number.
-    std::string dial = prefix;
-    for (char c : phoneNumber)
+    std::string dial = CommandLineField(prefix);
+    for (char c : CommandLineField(phoneNumber))
         if (c != '-') dial.push_back(c);
     return dial;
 }
@@ -266,6 +266,8 @@ std::string CModemPageCall::DialLine() const
 int CModemPageCall::HangUp()
 {
     if (m_direct) return 0;
+    // After a cancel the user waits for the line to be put down.
+    CWaitCursor cursor(m_cancelled ? m.status : nullptr);
     // The escape needs a second of silence before it; a missing OK does not stop the
     // sequence, a cancel on the way does.
     if (Pause(kHangUpGuardMs)) return -1;
@@ -295,6 +297,7 @@ bool CModemPageCall::BeginSend()
     m_result = kCallOk;
     m_writeError = 0;
     m_dials = 0;
+    m_blocksBegun = false;
     m_unread.clear();
     m_unreadPos = 0;
     m_port = m_portSource ? m_portSource() : nullptr;
@@ -303,6 +306,14 @@ bool CModemPageCall::BeginSend()
 
 int CModemPageCall::EndSend(int result)
 {
+    // A device that went away explains whatever failed after it: the line is gone.
+    if (m_portFailed && result != kCallOk && result != kCallCancelled) {
+        m_writeError |= kCommIoError;
+        result = kCallWriteError;
+    }
+    // A call that failed before its first block delivered none of its pages.
+    if (result != kCallOk && !m_blocksBegun)
+        for (CallPage& page : m_pages) page.entry->DeliveryStatus = static_cast<std::uint16_t>(result);
     m_result = result;
     if (m.status) m.status->ResetStatus();
     return m_result;
@@ -403,6 +414,7 @@ int CModemPageCall::AwaitGoAhead()
 int CModemPageCall::SendPages(int& lastFailure, int& lastBlockResult)
 {
     bool refused = false;  // a page nobody acknowledged: the terminal is not listening
+    m_blocksBegun = true;
     for (std::size_t i = 0; i < m_pages.size(); ++i) {
         CallPage& page = m_pages[i];
         if (refused) {
@@ -495,8 +507,7 @@ int CModemPageCall::DialNumeric(const std::string& pin, const std::string& pinDe
     const int replyWaitMs =
         static_cast<int>(std::clamp<long>(dialMs + ToLong(m.settings.Get(key::NumericPostDelay)), 0, INT_MAX / 2));
 
-    // The PIN goes into the command line: only what a dial string may hold there.
-    const std::string pinKeys = KeepOnly(pin, "0123456789*#,");
+    const std::string pinKeys = CommandLineField(pin);
     std::string command = DialLine() + std::string(static_cast<std::size_t>(postDial / 2), ',');
     if (m_dialCommand == "DP" || m_translated) command += 'T';  // the rest goes as tones
     if (!pinKeys.empty()) command += pinKeys + std::string(static_cast<std::size_t>(pinDelay / 2), ',');
@@ -515,6 +526,8 @@ int CModemPageCall::DialNumeric(const std::string& pin, const std::string& pinDe
         if (!WriteChecked(command)) return HangUpWith(kCallWriteError);
         int reply = WaitFor(replyWaitMs, {kReplyNoDialtone, kReplyBusy, kReplyNoDialTone});
         if (reply < 0) return HangUpWith(kCallCancelled);
+        // Silence from a line that has gone away is no sign that the page was taken.
+        if (reply == 0 && m_portFailed) return kCallWriteError;
         // Busy once everything was keyed: the paging company took the page and hung up.
         if (reply == 2 && m_lastWaitMs >= static_cast<std::uint64_t>(dialMs)) reply = 0;
         if (reply == 0) {

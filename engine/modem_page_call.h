@@ -152,6 +152,7 @@ private:
     bool m_cancelled = false;
     bool m_quitRequested = false;
     bool m_portFailed = false;
+    bool m_blocksBegun = false;  // the TAP call reached its pages
     std::uint64_t m_lastWaitMs = 0;
     // Bytes read from the port but not yet looked at by a wait: a reply that arrives in
     // the same burst as the next one must leave the next one for the next wait.

@@ -1,5 +1,9 @@
 #include "engine/page_text.h"
 
+#include <langinfo.h>
+#include <locale.h>
+#include <time.h>
+
 #include <algorithm>
 #include <cctype>
 
@@ -29,6 +33,34 @@ bool NeedsCut(const std::string& text, int suffix, int maxLength, int pieces, in
 {
     // An empty rest has nothing left to cut, however long the suffix is.
     return !text.empty() && static_cast<long>(text.size()) + suffix > maxLength && pieces < limit - 1;
+}
+
+constexpr std::size_t kDateChars = 8;  // the date's part of the suffix, after its space
+
+std::string Strftime(const char* format, const std::tm& when, locale_t locale)
+{
+    char buffer[128];
+    return std::string(buffer, strftime_l(buffer, sizeof buffer, format, &when, locale));
+}
+
+// The user's short date form ("%x" of the environment's LC_TIME), within the eight
+// characters a page keeps for it: a longer form is written with a two-digit year, and
+// one still too long as mm/dd/yy.
+std::string ShortDate(std::time_t now)
+{
+    std::tm local {};
+    localtime_r(&now, &local);
+    locale_t user = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(0));
+    if (!user) return FormatLocalTime("%m/%d/%y", now);
+    std::string date = Strftime("%x", local, user);
+    if (date.size() > kDateChars) {
+        std::string format = nl_langinfo_l(D_FMT, user);
+        for (std::size_t at = format.find("%Y"); at != std::string::npos; at = format.find("%Y", at))
+            format[at + 1] = 'y';
+        date = Strftime(format.c_str(), local, user);
+    }
+    freelocale(user);
+    return date.size() > kDateChars || date.empty() ? FormatLocalTime("%m/%d/%y", now) : date;
 }
 
 }  // namespace
@@ -88,7 +120,7 @@ std::string ContentSuffix(const ContentOptions& options, std::time_t now)
 {
     std::string suffix;
     if (options.time) suffix += FormatLocalTime(options.hour24 ? " %H:%M" : " %I:%M", now);
-    if (options.date) suffix += FormatLocalTime(" %m/%d/%y", now);
+    if (options.date) suffix += " " + ShortDate(now);
     return suffix;
 }
 

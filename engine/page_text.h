@@ -13,7 +13,7 @@ namespace corvane {
 // The content options, read afresh at every use.
 struct ContentOptions {
     bool time = false;       // "ContentTime": " HH:MM" after the last piece
-    bool date = false;       // "ContentDate": " mm/dd/yy" after the time
+    bool date = false;       // "ContentDate": the short date after the time, at most 8 characters
     bool upperCase = false;  // "ContentCase"
     bool reverse = false;    // "ContentReverse": the pieces go out last first
     bool hour24 = false;     // "ContentTimeFormat" "1"
@@ -30,7 +30,8 @@ int CountPages(std::string text, int maxLength, int limit, const ContentOptions&
 void AddAlphaPages(IPageCall& call, PagerRecord& entry, std::string text, int maxLength, int limit,
                    const ContentOptions& options, std::time_t now);
 
-// " HH:MM" (or " hh:MM" on the 12-hour clock) and " mm/dd/yy" as the options ask.
+// " HH:MM" (or " hh:MM" on the 12-hour clock) and " " + the user's short date (at most
+// eight characters, for example "03/07/01") as the options ask.
 std::string ContentSuffix(const ContentOptions& options, std::time_t now);
 
 // The hint under a message box: "no pages to deliver the", "1 page to deliver the",

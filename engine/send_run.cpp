@@ -1,5 +1,7 @@
 #include "engine/send_run.h"
 
+#include <algorithm>
+
 #include "common/decimal.h"
 #include "common/message_box.h"
 #include "directory/message_texts.h"
@@ -38,18 +40,19 @@ public:
 private:
     // Message boxes for the run's outcome: the user's own sends, and commands unless quiet.
     bool ShowBoxes() const { return m_mode == kSendInteractive || (m_mode == kSendCommand && m.queue.showMessages); }
-    bool PortMessages() const { return m.queue.showMessages && m_mode != kSendScheduled; }
+    // The port's own messages follow the quiet option alone, scheduled runs included.
+    bool PortMessages() const { return m.queue.showMessages; }
 
     void TakeRequests();
     void Expand(const PageRequest& request);
     bool BatchedWithNext(std::size_t n) const;
     void SendEntry(std::size_t& n);
     void Compose(PagerRecord& entry, std::string& alpha, std::string& numeric);
-    void SendCall(const PagerRecord* single);
+    void SendCall(PagerRecord& entry, const std::string& text);
     void FinishCall();
     void EndUnfinishedCall();
     void LogUntaken(std::size_t from);
-    void LogCall();
+    void LogCall(PagerRecord& entry, const std::string& text);
     void LogOne(PagerRecord& entry, int result, bool delivered, const std::string& text);
     void ReportFailure(int result, const PagerRecord* single);
     void PauseAfterModemCall();
@@ -67,6 +70,11 @@ private:
     bool m_failed = false;
     bool m_countersChanged = false;
     bool m_ended = false;  // a cancelled call ends the run
+    // The texts of the entry being sent, composed once even when a full call makes the
+    // entry wait for the next one.
+    std::size_t m_composedFor = static_cast<std::size_t>(-1);
+    std::string m_alpha;
+    std::string m_numeric;
     std::string m_pagePort;
     std::string m_signature;  // "Append to Manual Pages"
 };
@@ -105,9 +113,7 @@ void CSendRun::TakeRequests()
 
 void CSendRun::Expand(const PageRequest& request)
 {
-    // An empty name (a command without a slash) pages nobody, not every pager that
-    // carries an empty group name.
-    if (request.name.empty()) return;
+    const std::size_t before = m_entries.size();
     auto add = [&](const PagerRecord& pager) {
         PagerRecord& entry = m_entries.Duplicate(pager);
         entry.AutoPageFlags = static_cast<std::uint16_t>(request.origin);
@@ -120,8 +126,18 @@ void CSendRun::Expand(const PageRequest& request)
         add(*pager);
         return;
     }
-    for (const auto& pager : m.pagers.records())
-        if (pager->HasGroup(request.name)) add(*pager);
+    // An empty name (a command without a slash) pages nobody, not every pager that
+    // carries an empty group name.
+    if (!request.name.empty())
+        for (const auto& pager : m.pagers.records())
+            if (pager->HasGroup(request.name)) add(*pager);
+    if (m_entries.size() > before) return;
+    // Nothing was sent for this request: it is recorded, and the run is not confirmed.
+    PagerRecord nobody;
+    nobody.UserName = request.name;
+    nobody.AutoPageFlags = static_cast<std::uint16_t>(request.origin);
+    m_log.LogError(nobody, kNoSuchPagerOrGroup, request.message);
+    m_failed = true;
 }
 
 bool CSendRun::BatchedWithNext(std::size_t n) const
@@ -141,7 +157,8 @@ void CSendRun::SendEntry(std::size_t& n)
     PagerRecord& p = m_entries.at(n);
     m.ports.EnsurePageBaud(PortMessages(), p.BaudRate);
     bool batched = BatchedWithNext(n);
-    if (batched) m_limit = p.PagesPerCall;
+    // A limit below one page would never let a call carry anything.
+    if (batched) m_limit = std::max<int>(1, p.PagesPerCall);
     m.view.SetStatusField("Paging " + std::to_string(n + 1) + " of " + std::to_string(m_entries.size()) + ": " +
                           p.UserName);
 
@@ -154,8 +171,12 @@ void CSendRun::SendEntry(std::size_t& n)
     }
     bool viaCall = m_call != nullptr;
 
-    std::string alpha, numeric;
-    Compose(p, alpha, numeric);
+    if (m_composedFor != n) {
+        Compose(p, m_alpha, m_numeric);
+        m_composedFor = n;
+    }
+    const std::string& alpha = m_alpha;
+    const std::string& numeric = m_numeric;
 
     if (!viaCall && !gateway) {
         // No transport could be made for this pager: it is not delivered.
@@ -168,9 +189,9 @@ void CSendRun::SendEntry(std::size_t& n)
     if (!p.IsNumeric() && viaCall) {
         ContentOptions options = ContentOptions::Read(m_settings);
         int count = CountPages(alpha, p.MaximumPageLength, m_limit, options);
-        if (m_callPages + count > m_limit) {
+        if (m_callPages > 0 && m_callPages + count > m_limit) {
             // The call is full: send it without P, then take P again in a new call.
-            SendCall(m_call->CountedPages() <= 1 ? &m_entries.at(n - 1) : nullptr);
+            SendCall(p, alpha);
             FinishCall();
             return;
         }
@@ -180,7 +201,7 @@ void CSendRun::SendEntry(std::size_t& n)
             ++n;
             return;
         }
-        SendCall(&p);
+        SendCall(p, alpha);
     } else if (!p.IsNumeric()) {
         bool handed = m.transports.HandToGateway(p, alpha, true);
         if (!m.queue.stop) LogOne(p, kGatewayNotHandedOver, handed, alpha);
@@ -221,17 +242,21 @@ void CSendRun::Compose(PagerRecord& entry, std::string& alpha, std::string& nume
     if (!m_signature.empty() && entry.AutoPageFlags != kOriginResubmitted) alpha += " " + m_signature;
 }
 
-void CSendRun::SendCall(const PagerRecord* single)
+// entry and text: the entry being sent, which stands for a call that carries no page.
+void CSendRun::SendCall(PagerRecord& entry, const std::string& text)
 {
     m_lastResult = m_call->SendAlphaPages();
     m_callPages = 0;
     m_limit = kNoLimit;
     if (m_lastResult == kCallCancelled || m_lastResult == kSnppCancelled) m_ended = true;
+    const std::vector<CountedPage> pages = m_call->Counted();
     bool failed = m_lastResult != 0;
     if (m_call->IsSnpp())
-        for (const CountedPage& page : m_call->Counted()) failed = failed || page.entry->DeliveryStatus != 0;
-    if (failed) ReportFailure(m_lastResult, m_call->CountedPages() <= 1 ? single : nullptr);
-    if (!m.queue.stop) LogCall();
+        for (const CountedPage& page : pages) failed = failed || page.entry->DeliveryStatus != 0;
+    // The box names the pager when the call held one counted page at most.
+    const PagerRecord* single = pages.size() == 1 ? pages[0].entry : pages.empty() ? &entry : nullptr;
+    if (failed) ReportFailure(m_lastResult, single);
+    if (!m.queue.stop) LogCall(entry, text);
 }
 
 void CSendRun::ReportFailure(int /*result*/, const PagerRecord* single)
@@ -278,9 +303,13 @@ void CSendRun::PauseAfterModemCall()
     }
 }
 
-void CSendRun::LogCall()
+void CSendRun::LogCall(PagerRecord& entry, const std::string& text)
 {
     std::vector<CountedPage> pages = m_call->Counted();
+    if (pages.empty()) {
+        LogOne(entry, m_lastResult, m_lastResult == 0, text);
+        return;
+    }
     bool snpp = m_call->IsSnpp();
     // An SNPP run that never reached the server leaves every page's status at 0.
     bool snppNeverSent = snpp && m_lastResult != 0;
@@ -296,7 +325,10 @@ void CSendRun::LogCall()
             if (status != 0) code = status;
         } else if (m_lastResult == 0) {
             delivered = true;
-        } else if (m_lastResult == kCallNotAcknowledged || m_lastResult == kCallRejected) {
+        } else if (m_lastResult == kCallNotAcknowledged || m_lastResult == kCallRejected ||
+                   m_lastResult == kCallWriteError || m_lastResult == kCallCancelled) {
+            // Failures that can come after blocks were acknowledged: each page by its own
+            // status (the call marks every page when it failed before the first block).
             delivered = status == 0;
         } else {
             delivered = false;
@@ -325,6 +357,9 @@ void CSendRun::Finish(bool monitorWasOpen)
     m.ports.ClosePagePort();
     if (monitorWasOpen) m.ports.OpenMonitorPort(true);
     m.view.SetPageInProgress(false);
+    // The run is over before its confirmation: a box that waits for someone who walked
+    // away must not hold back the pages queued meanwhile or the monitors.
+    m.queue.pageInProgress = false;
 
     if (!m_failed && m_settings.IsOn(key::ConfirmPages) && ShowBoxes()) {
         m.view.Restore();
@@ -333,7 +368,6 @@ void CSendRun::Finish(bool monitorWasOpen)
                                     MbIcon::Information, MbButtons::Ok);
     }
     if (m_settings.IsOn(key::AutoExit)) m.view.PostExit();
-    m.queue.pageInProgress = false;
 }
 
 }  // namespace
@@ -379,12 +413,22 @@ void SendTestPage(SendRunContext& c, const PagerRecord& edited)
     entry.AutoPageFlags = kOriginProgram;
     if (IsSnppNumber(entry.PhoneNumber)) {
         // A numeric pager gets the digits first, on a client of their own, then the text.
+        // The test shows one result, the first failure; a cancel ends it.
+        int result = 0;
+        std::unique_ptr<IPageCall> failed;
         if (entry.IsNumeric()) {
-            auto call = c.transports.NewSnppClient(entry);
-            if (call) ShowResult(call.get(), SendTestThrough(*call, entry, true));
+            auto digits = c.transports.NewSnppClient(entry);
+            if (digits && (result = SendTestThrough(*digits, entry, true)) != 0) failed = std::move(digits);
         }
-        auto call = c.transports.NewSnppClient(entry);
-        if (call) ShowResult(call.get(), SendTestThrough(*call, entry, false));
+        if (result != kSnppCancelled) {
+            auto text = c.transports.NewSnppClient(entry);
+            const int textResult = text ? SendTestThrough(*text, entry, false) : 0;
+            if (!failed && textResult != 0) {
+                result = textResult;
+                failed = std::move(text);
+            }
+        }
+        ShowResult(failed.get(), result);
     } else if (IsGatewayPort(pagePort)) {
         entry.UserName = "Test Page";
         entry.MaximumPageLength = 80;

@@ -31,6 +31,10 @@ void RunQueue(SendRunContext& context, int mode);
 // "1234567" to a numeric pager, "Test Message" to an alphanumeric one. Not logged.
 void SendTestPage(SendRunContext& context, const PagerRecord& edited);
 
+// The error-log code of a request whose name is neither a pager nor a group: nothing
+// was sent for it.
+inline constexpr int kNoSuchPagerOrGroup = 112;
+
 inline constexpr const char* kPageInProgressText =
     "There is a page currently in progress.  Please try again once the page has been sent.";
 inline constexpr const char* kDeliveredText = "Your page(s) were delivered successfully.";

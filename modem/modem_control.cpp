@@ -98,6 +98,17 @@ std::string DialMethodCommand(int method)
     return method != 0 ? "DP" : "DT";
 }
 
+std::string CommandLineField(std::string_view field)
+{
+    std::string kept;
+    for (char c : field) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || c == ';') continue;
+        kept.push_back(c);
+    }
+    return kept;
+}
+
 std::string PreparePageInitString(std::string initString, long baud)
 {
     bool keepAsIs = false;

@@ -33,6 +33,11 @@ inline constexpr int kInitReplyWaitMs = 5000;
 std::string SpeakerCommand(int speakerSetting);
 // "DialingMethod": 0 tone ("DT"), anything else pulse ("DP").
 std::string DialMethodCommand(int method);
+// A field as it may enter a command line (the phone number, the PIN, "DialPrefix"): a
+// control byte would end the line and let the rest run as commands, and ';' sends the
+// modem back to command mode. Everything else stays: the dial modifiers W @ ! , and the
+// touch-tone letters A-D, * and #.
+std::string CommandLineField(std::string_view field);
 
 // Rewrites the page modem's string for the line speed: the 300-baud token of the first
 // modem family found is replaced by that family's token for baud. A leading '=' asks

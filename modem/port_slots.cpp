@@ -15,8 +15,9 @@ bool IsGatewayName(const std::string& name)
 
 }  // namespace
 
-CPortSlots::CPortSlots(ISettings& settings, IMessageBox& messageBox, IEventPump& pump, const IClock& clock)
-    : m_settings(settings), m_messageBox(messageBox), m_pump(pump), m_clock(clock)
+CPortSlots::CPortSlots(ISettings& settings, IMessageBox& messageBox, IEventPump& pump, const IClock& clock,
+                       IStatusLine* cursor)
+    : m_settings(settings), m_messageBox(messageBox), m_pump(pump), m_clock(clock), m_cursor(cursor)
 {
 }
 
@@ -63,6 +64,8 @@ bool CPortSlots::OpenPagePort(bool showMessages, const std::string& baudText)
         return true;
     }
 
+    // Until the modem has answered.
+    CWaitCursor cursor(m_cursor);
     const long baud = ToLong(ResolveBaud(baudText));
     LineSettings line {baud, ToInt(m_settings.Get(key::PagePortWordLen)), m_settings.Get(key::PagePortParity),
                        m_settings.Get(key::PagePortStopBits)};
@@ -89,6 +92,7 @@ bool CPortSlots::OpenMonitorPort(bool showMessages)
         return true;
     }
 
+    CWaitCursor cursor(m_cursor);
     // A caller-ID unit has its own fixed speed and framing and takes no commands.
     const std::string type = m_settings.Get(key::MonitorModemType);
     const bool ani323 = type == kRochelleAni323;

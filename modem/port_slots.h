@@ -10,6 +10,7 @@
 #include "common/clock.h"
 #include "common/event_pump.h"
 #include "common/message_box.h"
+#include "common/status_line.h"
 #include "modem/page_ports.h"
 #include "modem/serial_port.h"
 #include "settings/settings.h"
@@ -24,7 +25,9 @@ inline constexpr int kGatewayHandle = -2;
 
 class CPortSlots : public IPagePorts {
 public:
-    CPortSlots(ISettings& settings, IMessageBox& messageBox, IEventPump& pump, const IClock& clock);
+    // cursor: where the wait cursor shows while a modem is opened and answers (may be null).
+    CPortSlots(ISettings& settings, IMessageBox& messageBox, IEventPump& pump, const IClock& clock,
+               IStatusLine* cursor = nullptr);
     ~CPortSlots() override;
 
     bool OpenPagePort(bool showMessages, const std::string& baudText) override;
@@ -54,6 +57,7 @@ private:
     IMessageBox& m_messageBox;
     IEventPump& m_pump;
     const IClock& m_clock;
+    IStatusLine* m_cursor;
     std::shared_ptr<CSerialPort> m_page;
     std::shared_ptr<CSerialPort> m_monitor;
     bool m_pageGateway = false;

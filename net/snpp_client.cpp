@@ -398,6 +398,7 @@ bool CSnppClient::Connect()
 // after a 4xx reply or a lost reply dropped it.
 bool CSnppClient::ConnectWithRetries()
 {
+    CWaitCursor cursor(m.status);
     for (int attempt = 0; attempt < Attempts(); ++attempt) {
         if (Connect()) return true;
         if (m_error == kSnppCancelled) return false;

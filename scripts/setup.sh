@@ -12,7 +12,7 @@ PACKAGES=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb x11-xserver-utils x11-apps xdotool imagemagick socat poppler-utils trayer
-  libnet-snpp-perl procps dbus
+  libnet-snpp-perl procps dbus locales
   # the real servers of the integration tests (tests/servers/test_servers.sh)
   dovecot-imapd python3-aiosmtpd radicale apache2-utils tzdata unixodbc libsqliteodbc
   odbc-postgresql postgresql-15 sqlite3 hylafax-server openssl curl ccache

@@ -1,5 +1,6 @@
 #include "app/core/config_guard.h"
 
+#include "app/core/monitoring_control.h"
 #include "common/message_box.h"
 
 namespace corvane {
@@ -19,9 +20,9 @@ ConfigRefusal RefusalFor(ConfigArea area)
     return {"You cannot configure preferences while Corvane is monitoring.", "Configure Preferences Error"};
 }
 
-bool RefuseWhileMonitoring(ConfigArea area, bool monitoring, IMessageBox& messageBox)
+bool RefuseWhileMonitoring(ConfigArea area, const CMonitoringControl& monitoring, IMessageBox& messageBox)
 {
-    if (!monitoring) return false;
+    if (!monitoring.ManualMonitoring()) return false;
     ConfigRefusal refusal = RefusalFor(area);
     messageBox.Show(refusal.text, refusal.caption, MbIcon::Warning, MbButtons::Ok);
     return true;

@@ -16,7 +16,7 @@ void ParsePageCommand(const std::string& text, CPageQueue& queue)
 {
     const std::size_t first = text.find('/');
     if (first == std::string::npos) {
-        // Nothing names a pager: the queue runner finds none and drops the request.
+        // Nothing names a pager: the queue runner finds none and records the request as not sent.
         queue.QueueRequest(kOriginCommand, "", "", "", "");
         return;
     }

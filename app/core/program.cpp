@@ -46,7 +46,7 @@ bool CProgram::Create(const ShellParts& parts)
     m_parts = std::make_unique<ShellParts>(parts);
     m_settings = std::make_unique<CIniSettings>(m_options.title);
 
-    m_ports = std::make_unique<CPortSlots>(*m_settings, parts.messageBox, parts.pump, parts.clock);
+    m_ports = std::make_unique<CPortSlots>(*m_settings, parts.messageBox, parts.pump, parts.clock, &parts.shell);
     m_transports = std::make_unique<CTransports>(
         TransportDeps{*m_settings, *m_ports, &parts.shell, parts.pump, parts.clock, parts.messageBox});
     ChooseDataDir(parts.messageBox);

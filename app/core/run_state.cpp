@@ -82,6 +82,7 @@ void CRunState::QueueCommandLinePages(const std::vector<std::string>& commands)
 {
     for (const std::string& command : commands) ParsePageCommand(command, m_queue);
     if (!commands.empty()) m_queue.sendRequest = kSendCommand;
+    ShowQueueCount(static_cast<int>(m_queue.requests.size()));
 }
 
 void CRunState::QueueCommandFile(const std::string& path)
@@ -89,6 +90,7 @@ void CRunState::QueueCommandFile(const std::string& path)
     bool opened = false;
     for (const std::string& piece : ReadCommandFilePieces(path, opened)) ParsePageCommand(piece, m_queue);
     if (opened) m_queue.sendRequest = kSendCommand;
+    ShowQueueCount(static_cast<int>(m_queue.requests.size()));
 }
 
 SwitchState CRunState::Switches() const
@@ -97,6 +99,10 @@ SwitchState CRunState::Switches() const
 }
 
 // ---- the tick ----
+//
+// The tick also runs inside every box and dialog that a tick (or a command) has opened:
+// nobody may be there to answer it. So each step changes its state before anything that
+// can show a box, and a step that runs again meanwhile finds its work done or under way.
 
 void CRunState::OnTick()
 {
@@ -129,8 +135,9 @@ void CRunState::RescanStep()
 
 void CRunState::RereadPagers()
 {
-    m_pagers.Reload(m_files);
+    // Before the reading, which may ask about a file in use: the next tick must not ask again.
     m_lastRescan = m_d.clock.Now();
+    m_pagers.Reload(m_files);
     m_d.shell.RefreshPagerList();
 }
 
@@ -165,6 +172,24 @@ void CRunState::TrayStep()
 void CRunState::MonitoringStartStep()
 {
     if (!m_monitoring->MonitoringActive() || m_monitoringState != 0) return;
+    // A page that holds the line the monitor modem shares is let finish first: the
+    // monitor would lose the port again when the page closes it.
+    if (m_queue.pageInProgress && m_d.settings.Get(key::MonitorPort) == m_d.settings.Get(key::PagePort)) return;
+    m_monitoringState = 2;
+    const int period = ++m_monitoringPeriod;
+    m_queue.paused = false;
+    if (m_callMonitor || m_callerIdPopup) {
+        const bool opened = m_d.ports.OpenMonitorPort(true);
+        // The call monitor stays off for this period; the end of monitoring reads it again.
+        if (!opened && m_callMonitor && m_monitoringPeriod == period && m_monitoringState == 2) m_callMonitor = 0;
+    }
+    ShowSwitches();
+    WarnAboutMonitorsWithoutPages();
+}
+
+void CRunState::WarnAboutMonitorsWithoutPages()
+{
+    // Monitoring goes on whatever the answer: a monitor that can page nobody pages nobody.
     auto warn = [&](const char* text, const char* caption) {
         m_d.messageBox.Show(text, caption, MbIcon::Warning, MbButtons::Ok);
     };
@@ -193,10 +218,6 @@ void CRunState::MonitoringStartStep()
         warn("Call Monitoring is enabled, but there is no pager set to receive the pages.  Please refer to the Call "
              "Monitoring tab on the Preferences dialog box.",
              "Call Monitor");
-    if (m_callMonitor || m_callerIdPopup) m_d.ports.OpenMonitorPort(true);
-    m_queue.paused = false;
-    m_monitoringState = 2;
-    ShowSwitches();
 }
 
 void CRunState::MonitoringEndStep()
@@ -213,6 +234,9 @@ void CRunState::MonitoringEndStep()
     m_cancelPosted = false;
     if (!m_callerIdPopup) m_d.ports.CloseMonitorPort();
     m_monitoringState = 0;
+    // A call monitor switched off for the period because its modem would not open.
+    m_callMonitor = m_d.settings.GetInt(key::MonitorPhone);
+    ShowSwitches();
 }
 
 // ---- commands ----

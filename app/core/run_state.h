@@ -105,6 +105,7 @@ private:
     void CommandFileStep();
     void TrayStep();
     void MonitoringStartStep();
+    void WarnAboutMonitorsWithoutPages();
     void MonitoringEndStep();
 
     RunStateDeps m_d;
@@ -121,6 +122,7 @@ private:
     int m_mailMonitor = 0;
     int m_callerIdPopup = 0;
     int m_monitoringState = 0;  // 2 once the monitors run for this period
+    int m_monitoringPeriod = 0;  // counts the periods, so a late answer keeps to its own
     bool m_cancelPosted = false;
     bool m_closeRequested = false;
     bool m_alternateIcon = false;

@@ -259,23 +259,14 @@ void CCorvaneFrame::StartTick()
 
 // ---- the tick ----
 
-bool CCorvaneFrame::TickAllowed() const
-{
-    if (m_ticks.empty()) return true;
-    const TickFrame& running = m_ticks.back();
-    int newLoops = LoopLevel() - running.loopLevel;
-    int newWaits = m_pump.Depth() - running.pumpDepth;
-    return newWaits > 0 && newLoops == newWaits;
-}
-
 void CCorvaneFrame::TickNow()
 {
     // A program on its way out starts nothing new: a send run begun now would only have
-    // its calls cancelled by the quit.
-    if (m_closed || m_quitPending || !m_tick || !TickAllowed()) return;
-    m_ticks.push_back({LoopLevel(), m_pump.Depth()});
+    // its calls cancelled by the quit. Otherwise the tick runs wherever the events run: in
+    // a page call's waits, and in every box or dialog, also one that an earlier tick
+    // opened and that nobody answers (the run state keeps its steps from repeating).
+    if (m_closed || m_quitPending || !m_tick) return;
     CallCore(m_tick);
-    m_ticks.pop_back();
 }
 
 // A dialog command runs as a core call: a quit asked for while its dialog is up waits
@@ -416,6 +407,15 @@ void CCorvaneFrame::SetStatus(const std::string& text)
 void CCorvaneFrame::ResetStatus()
 {
     SetPane(StatusPane::Message, QStringLiteral("Ready"));
+}
+
+void CCorvaneFrame::ShowWaitCursor(bool on)
+{
+    // The core pairs every on with an off, on every way out, so the stack stays balanced.
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
 }
 
 void CCorvaneFrame::SetStatusField(const std::string& text)

@@ -84,6 +84,7 @@ public:
     // IMainView
     void SetStatus(const std::string& text) override;
     void ResetStatus() override;
+    void ShowWaitCursor(bool on) override;
     void SetStatusField(const std::string& text) override;
     void SetQueueCount(int count) override;
     void SetPageInProgress(bool inProgress) override;
@@ -123,7 +124,6 @@ private:
     void ConnectSendCommands();
     void OnRowDoubleClicked(int row);
     void ShowSendState();
-    bool TickAllowed() const;
     void MaybeFinishQuit();
     void CloseNow();
     void StoreWindowState();
@@ -153,14 +153,6 @@ private:
     QTimer m_tickTimer;
     QTimer m_quitRetry;
     int m_coreDepth = 0;
-    // Per running tick: the event loop level and the pump's depth at its start. A
-    // tick may run inside a tick only while a page call waits, never while a box or
-    // dialog that a tick opened is up (it would open the same box again each second).
-    struct TickFrame {
-        int loopLevel;
-        int pumpDepth;
-    };
-    std::vector<TickFrame> m_ticks;
     bool m_quitPending = false;
     bool m_closed = false;
 };

@@ -1,5 +1,6 @@
 #include "app/gui/qt_message_box.h"
 
+#include <QGuiApplication>
 #include <QMessageBox>
 
 namespace corvane {
@@ -58,7 +59,11 @@ MbAnswer CQtMessageBox::Show(const std::string& text, const std::string& caption
         box.setEscapeButton(QMessageBox::No);
         break;
     }
+    // A box that comes up while the program waits takes the arrow for its buttons.
+    const bool waiting = QGuiApplication::overrideCursor() != nullptr;
+    if (waiting) QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
     box.exec();
+    if (waiting) QGuiApplication::restoreOverrideCursor();
     switch (box.standardButton(box.clickedButton())) {
     case QMessageBox::Ok: return MbAnswer::Ok;
     case QMessageBox::Retry: return MbAnswer::Retry;

@@ -3,10 +3,12 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "app/core/config_guard.h"
 #include "app/core/monitoring_control.h"
 #include "inputhook/inputhook.h"
 #include "tests/app/app_fakes.h"
@@ -98,6 +100,35 @@ TEST_F(MonitoringControlTest, ActivateScreenSaverKeepsEventsRunningForTwoSeconds
     pump.onWait = [&](int) { return clock.TickMs() - start >= 300 ? PumpResult::DeferredQuit : PumpResult::Continue; };
     control.ActivateScreenSaver();
     EXPECT_EQ(clock.TickMs() - start, 300u);
+}
+
+TEST_F(MonitoringControlTest, ConfigurationIsRefusedOnlyWhileMonitoringByHand)
+{
+    const std::tuple<ConfigArea, const char*, const char*> cases[] = {
+        {ConfigArea::Modems, "You cannot configure modems while Corvane is monitoring.", "Configure Modem Error"},
+        {ConfigArea::Pagers, "You cannot configure pagers while Corvane is monitoring.", "Configure Pager Error"},
+        {ConfigArea::Services, "You cannot configure service providers while Corvane is monitoring.",
+         "Configure Services Error"},
+        {ConfigArea::Preferences, "You cannot configure preferences while Corvane is monitoring.",
+         "Configure Preferences Error"},
+    };
+    CRecordingMessageBox boxes;
+    control.StartScreenSaverDetection(5);
+    for (const auto& [area, text, caption] : cases) EXPECT_FALSE(RefuseWhileMonitoring(area, control, boxes));
+    ScreenSaver();
+    ASSERT_TRUE(control.MonitoringActive());
+    for (const auto& [area, text, caption] : cases) EXPECT_FALSE(RefuseWhileMonitoring(area, control, boxes));
+    EXPECT_TRUE(boxes.shown.empty());
+
+    control.ToggleManualMonitoring();
+    for (const auto& [area, text, caption] : cases) {
+        boxes.shown.clear();
+        EXPECT_TRUE(RefuseWhileMonitoring(area, control, boxes));
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].text, text);
+        EXPECT_EQ(boxes.shown[0].caption, caption);
+        EXPECT_EQ(boxes.shown[0].icon, MbIcon::Warning);
+    }
 }
 
 }  // namespace

@@ -168,6 +168,54 @@ TEST_F(RunStateTest, MonitoringStartWarnsClearsThePauseAndOpensTheMonitorModem)
     EXPECT_THAT(ports.events, ElementsAre("open monitor", "close monitor"));
 }
 
+TEST_F(RunStateTest, TheTickGoesOnInsideAWarningThatNobodyAnswersAndWarnsOnce)
+{
+    settings.Write(key::MonitorPhone, "1");  // and no pager receives call pages
+    Create();
+    int warningsInside = -1;
+    boxes.onShow = [&](const ShownBox&) {
+        if (warningsInside >= 0) return;
+        warningsInside = 0;
+        EXPECT_EQ(state.MonitoringPhase(), 2);  // started before the first box
+        Tick(3);
+        state.Monitoring().ToggleManualMonitoring();
+        Tick();
+        warningsInside = static_cast<int>(boxes.shown.size());
+    };
+    state.Monitoring().ToggleManualMonitoring();
+    Tick();
+    EXPECT_EQ(warningsInside, 1);
+    // Ended while the warning was up, and the monitor modem is not opened again after it.
+    EXPECT_EQ(state.MonitoringPhase(), 0);
+    EXPECT_THAT(ports.events, ElementsAre("open monitor", "close monitor"));
+}
+
+TEST_F(RunStateTest, AMonitorModemThatWillNotOpenKeepsTheCallMonitorOffForThatPeriod)
+{
+    settings.Write(key::MonitorPhone, "1");
+    Create();
+    AddPager("Bob", kAutoCallMonitor);
+    ports.monitorOpenResult = false;
+    state.Monitoring().ToggleManualMonitoring();
+    Tick();
+    EXPECT_FALSE(frame.switches.callMonitor);
+    EXPECT_EQ(settings.Get(key::MonitorPhone), "1");
+    state.Monitoring().ToggleManualMonitoring();
+    Tick();
+    EXPECT_TRUE(frame.switches.callMonitor);
+}
+
+TEST_F(RunStateTest, PagesQueuedAtStartShowInTheQueuePane)
+{
+    Create();
+    state.QueueCommandLinePages({"Bob/one", "Bob/two"});
+    ASSERT_FALSE(frame.queueCounts.empty());
+    EXPECT_EQ(frame.queueCounts.back(), 2);
+    dir.Write("pages.txt", "Bob/three\n");
+    state.QueueCommandFile(dir.File("pages.txt"));
+    EXPECT_EQ(frame.queueCounts.back(), 3);
+}
+
 TEST_F(RunStateTest, AMonitorSwitchNeedsARecipient)
 {
     Create();

@@ -32,8 +32,8 @@ TEST_F(NumericTest, CommandLinesAndTheirReplyWaits)
         {"commas in the dial string add two seconds each", 0, 1, 8, "9,", "77", "2", "1", "", "",
          "ATDT9,555,,,,77,1\r", 27000},
         {"speaker off, no delays", 0, 2, 0, "", "5", "0", "1", "", "", "ATM0DT55551\r", 15000},
-        {"PIN keeps only what a dial string may hold", 0, 1, 8, "", "7-7\r;H", "2", "1", "", "", "ATDT555,,,,77,1\r",
-         25000},
+        {"the PIN loses control bytes and ';' but keeps dial modifiers and tone letters", 0, 1, 8, "", "7W\r7@;!AD",
+         "2", "1", "", "", "ATDT555,,,,7W7@!AD,1\r", 25000},
         {"NumericPostDelay replaces the 15 s", 0, 1, 8, "", "77", "2", "1", "", "5000", "ATDT555,,,,77,1\r", 15000},
     };
     for (const Case& c : cases) {

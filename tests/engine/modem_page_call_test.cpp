@@ -34,6 +34,7 @@ TEST_F(ModemCallTest, TwoPagersInOneCallGoOutByteForByteWithTheirPauses)
     EXPECT_EQ(central->Pages(), (Pages {{"123", "ABC"}, {"4567", "Meeting at 10"}}));
     EXPECT_TRUE(central->Errors().empty()) << central->Errors().front();
     EXPECT_EQ(Statuses(), (std::vector<int> {0, 0}));
+    EXPECT_TRUE(view.waitCursor.empty());  // only a cancelled call's hang-up shows it
     EXPECT_EQ(view.statusLine, (Texts {"Dialing 5551212", "Connected", "Awaiting logon prompt", "Logging in",
                                        "Sending page(s)", "Logging off", "Hanging up", "Ready"}));
     // CONNECT after 3 s, 2 s settling, "ID=" at 6 s, 2 s more before the logon; its ACK
@@ -108,7 +109,7 @@ TEST_F(ModemCallTest, AlwaysBusyLineIsDialledSixTimesTenSecondsApart)
     }
     EXPECT_EQ(Shown("Busy, waiting 10 seconds for retry"), 5);
     EXPECT_EQ(Shown("Dialing 5551212"), 6);
-    EXPECT_EQ(Statuses(), (std::vector<int> {0}));
+    EXPECT_EQ(Statuses(), (std::vector<int> {kCallBusy}));  // never sent: no page reads as delivered
 }
 
 TEST_F(ModemCallTest, TerminalThatPromptsOnlyAfterACrGetsOneEveryTwoSecondsAtMostFive)
@@ -279,6 +280,7 @@ TEST_F(ModemCallTest, CancelDuringABlockMarksItAndTheRestCancelledAndHangsUp)
     EXPECT_FALSE(call->QuitRequested());
     EXPECT_EQ(Writes(), (Texts {kDial, kLogon, Block("1", "one"), Block("2", "two"), "+++", "ATH\r"}));
     EXPECT_GT(pump.waitsWithoutEvents, 20);  // the hang-up's waits leave the shell's events alone
+    EXPECT_EQ(view.waitCursor, (std::vector<bool> {true, false}));
     EXPECT_EQ(view.statusLine.back(), "Ready");
 }
 

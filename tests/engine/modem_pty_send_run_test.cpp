@@ -152,7 +152,21 @@ TEST_F(PtySendRunTest, CentralThatDisappearsMidCallEndsTheCallAndTheRun)
     const std::string errors = dir.Read("errorlog.txt");
     EXPECT_NE(errors.find("Error 10 To Bob: two\n"), std::string::npos) << errors;
     EXPECT_NE(errors.find("Error 10 To Cid: three\n"), std::string::npos) << errors;
-    EXPECT_EQ(dir.Read("log.txt").find("Bob"), std::string::npos);
+    // Ann's block was acknowledged before the line went.
+    EXPECT_EQ(dir.Read("log.txt"), "03/07/01 09:05AM Ann: one\n");
+}
+
+TEST_F(PtySendRunTest, ANumericPageWhoseLineDisappearsAfterTheDialIsNotDelivered)
+{
+    ASSERT_TRUE(StartCentral("numeric\ndisappear-after-dial 1\n"));
+    Page("Carl", "77", "555-1234", "0");
+    Run();
+    EXPECT_EQ(central.Records("GONE").size(), 1u) << central.Transcript();
+    EXPECT_EQ(dir.Read("log.txt"), "");
+    EXPECT_EQ(dir.Read("errorlog.txt"), "03/07/01 09:05AM Error 10 To Carl: 555-1234\n");
+    ASSERT_EQ(boxes.shown.size(), 2u) << boxes.Texts();
+    EXPECT_EQ(boxes.shown[0].text, "No Write code 1024");
+    EXPECT_EQ(boxes.shown[1].text, "Error writing to page COM port.");
 }
 
 TEST_F(PtySendRunTest, CentralOnASocatPair)

@@ -128,7 +128,7 @@ public:
     bool OpenMonitorPort(bool) override
     {
         events.push_back("open monitor");
-        return monitorOpen = true;
+        return monitorOpen = monitorOpenResult;
     }
     void ClosePagePort() override
     {
@@ -146,6 +146,7 @@ public:
     IBytePort* PagePort() override { return port; }
 
     bool openResult = true;
+    bool monitorOpenResult = true;
     bool pageOpen = false;
     bool monitorOpen = false;
     IBytePort* port = nullptr;  // what PagePort() gives until the page port is closed

@@ -167,7 +167,7 @@ TEST_F(SendRunTest, TheSignatureGoesOnManualTextPagesButNotOnResubmittedOnes)
     EXPECT_EQ(transports.calls[2].numeric.at(0).second, "123");
 }
 
-TEST_F(SendRunTest, NamesAndGroupsExpandExactlyAndUnknownNamesAreDropped)
+TEST_F(SendRunTest, NamesAndGroupsExpandExactlyAndUnknownNamesAreRecordedAsNotSent)
 {
     AddPager("Bob").Groups = {"Sales"};
     AddPager("Ann").Groups = {"sales", "Sales"};
@@ -184,6 +184,25 @@ TEST_F(SendRunTest, NamesAndGroupsExpandExactlyAndUnknownNamesAreDropped)
     EXPECT_EQ(transports.calls[0].phone, "5559999");
     EXPECT_EQ(transports.calls[0].pages[0].copy.PagerID, "777");
     EXPECT_EQ(transports.calls[0].pages[0].copy.AutoPageFlags, kOriginCommand);
+    // Nothing went out for them: no confirmation.
+    EXPECT_EQ(ErrorLog(), kAt + "Error 112 To bob: nobody\n" + kAt + "Error 112 To : \n");
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.Texts();
+}
+
+TEST_F(SendRunTest, APagerThatWaitsForTheNextCallIsComposedOnce)
+{
+    for (const char* name : {"A", "B"}) {
+        PagerRecord& p = AddPager(name);
+        p.Groups = {"Ops"};
+        p.PagesPerCall = 1;
+        p.SendPageCounter = 1;
+        p.PageCounter = 5;
+    }
+    Queue("Ops", "hi");
+    Run();
+    ASSERT_EQ(transports.calls.size(), 2u);
+    EXPECT_EQ(transports.calls[1].pages.at(0).message, "6- hi");
+    EXPECT_EQ(pagers.FindByName("B")->PageCounter, 6);
 }
 
 TEST_F(SendRunTest, ConfirmationTextsFollowThePagePort)
@@ -219,7 +238,9 @@ TEST_F(SendRunTest, QuietCommandRunsAndScheduledRunsShowNothingButLogTheFailure)
     transports.sendScripts.push_back(Answer(kCallBusy));
     Queue("A", "hi");
     Queue("A", "ok");
+    ports.events.clear();
     Run(kSendScheduled);
+    EXPECT_EQ(ports.events.front(), "open page 300 shown");  // the port's own messages still show
     EXPECT_TRUE(boxes.shown.empty()) << boxes.Texts();
     EXPECT_TRUE(transports.calls[0].errorsShown.empty());
     EXPECT_TRUE(transports.calls[1].errorsShown.empty());

@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "engine/page_text.h"
 #include "tests/engine/send_run_fixture.h"
 
@@ -57,6 +59,30 @@ TEST_F(TestPageTest, SnppNumericGetsBothTextsAndAGatewayATemporaryPagerNamedTest
     EXPECT_EQ(transports.gateway[0].text, "Test Message");
 }
 
+TEST_F(TestPageTest, AnSnppTestToANumericPagerShowsOneResult)
+{
+    struct Case {
+        int digits, text;
+        std::size_t calls, digitsBoxes, textBoxes;
+    };
+    const Case cases[] = {
+        {kSnppPageRejected, kSnppPageRejected, 2, 1, 0},  // the first failure
+        {0, kSnppMessRejected, 2, 0, 1},
+        {kSnppCancelled, 0, 1, 1, 0},  // a cancel ends the test
+    };
+    for (const Case& c : cases) {
+        transports.calls.clear();
+        transports.numericScript = [&c](const PagerRecord&, const std::string&) { return c.digits; };
+        transports.sendScripts = {SendScript {}, Answer(c.text)};  // the digits' client, the text's
+        Test("SNPP:pager.example", "0");
+        ASSERT_EQ(transports.calls.size(), c.calls) << c.digits;
+        EXPECT_EQ(transports.calls[0].errorsShown.size(), c.digitsBoxes) << c.digits;
+        if (c.calls > 1) {
+            EXPECT_EQ(transports.calls[1].errorsShown.size(), c.textBoxes) << c.digits;
+        }
+    }
+}
+
 TEST_F(TestPageTest, AFailureIsShownWithoutAPagerAndATestDuringARunIsRefused)
 {
     transports.sendScripts.push_back(Answer(kCallBusy));
@@ -90,6 +116,26 @@ TEST(PageText, TheCountHintAddsSuffixMessageAndSignatureAndTheSuffixTakesBothClo
     options.date = true;
     EXPECT_EQ(ContentSuffix(options, evening), " 21:05 03/07/01");
     EXPECT_EQ(options.SuffixLength(), 15);
+}
+
+TEST(PageText, TheDateTakesTheUsersShortFormWithinEightCharacters)
+{
+    CTempDir locales;
+    for (const char* name : {"en_GB", "de_DE"}) {
+        const std::string command = "localedef -i " + std::string(name) + " -f UTF-8 " + locales.File(name) +
+                                    ".UTF-8 >/dev/null 2>&1";
+        if (std::system(command.c_str()) != 0) GTEST_SKIP() << "localedef cannot make " << name;
+    }
+    ::setenv("LOCPATH", locales.path().c_str(), 1);
+    ContentOptions options;
+    options.date = true;
+    const std::time_t march7 = 983955900;
+    for (auto [locale, suffix] : {std::pair {"en_GB.UTF-8", " 07/03/01"}, {"de_DE.UTF-8", " 07.03.01"}, {"C", " 03/07/01"}}) {
+        ::setenv("LC_ALL", locale, 1);
+        EXPECT_EQ(ContentSuffix(options, march7), suffix) << locale;
+    }
+    ::unsetenv("LC_ALL");
+    ::unsetenv("LOCPATH");
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // rectangle and the tray icon.
 
 #include <QAction>
+#include <QApplication>
+#include <QCursor>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QElapsedTimer>
@@ -15,6 +17,8 @@
 #include <QTimer>
 
 #include "app/gui/pager_list_form.h"
+#include "app/gui/qt_message_box.h"
+#include "engine/send_run.h"
 #include "tests/gui/gui_harness.h"
 #include "tests/gui/gui_test_registry.h"
 
@@ -254,26 +258,35 @@ private slots:
         QVERIFY(!Frame().ShowingAlternateIcon());
     }
 
-    void ATickIsNotRepeatedWhileABoxThatATickOpenedIsUp()
+    void TheTickGoesOnInsideTheBoxThatARunLeftForSomeoneWhoWalkedAway()
     {
+        h->commandFiles = h->dir.File("*.cmd");
+        h->commandScanSeconds = 0;
         StartWithBob();
-        int nested = 0;
-        h->onTick = [&] {
-            if (h->ticks > 1) {
-                ++nested;
-                return;
-            }
-            // A box: its own event loop, in which the timer keeps firing.
-            QEventLoop box;
-            QTimer::singleShot(20, &Frame(), [this] { Frame().TickNow(); });
-            QTimer::singleShot(40, &Frame(), [this] { Frame().TickNow(); });
-            QTimer::singleShot(80, &box, &QEventLoop::quit);
-            box.exec();
+        bool boxUp = false, started = false, ended = false, sentMeanwhile = false;
+        h->boxes.onShow = [&](const ShownBox& box) {
+            if (boxUp) return;  // the confirmation of the page sent meanwhile
+            boxUp = true;
+            QCOMPARE(box.text, std::string(kDeliveredText));
+            // The box waits as a real one does, while the timer keeps ticking.
+            QTimer timer;
+            QObject::connect(&timer, &QTimer::timeout, &Frame(), &CCorvaneFrame::TickNow);
+            timer.start(20);
+            h->state->Monitoring().OnScreenSaverStarted();
+            QTRY_VERIFY_WITH_TIMEOUT(started = h->state->MonitoringPhase() == 2, 2000);
+            h->dir.Write("page.cmd", "Carl/from a file\n");
+            QTRY_VERIFY_WITH_TIMEOUT(sentMeanwhile = h->transports.calls.size() == 2, 3000);
+            h->state->Monitoring().OnUserActivity();
+            QTRY_VERIFY_WITH_TIMEOUT(ended = h->state->MonitoringPhase() == 0, 2000);
         };
+        Send("Bob/hello");
         Frame().TickNow();
-        QCOMPARE(h->ticks, 1);
-        Frame().TickNow();
-        QCOMPARE(nested, 1);
+        QVERIFY(started);
+        QVERIFY(sentMeanwhile);
+        QVERIFY(ended);
+        const QString log = FileText(h->dir.File("log.txt"));
+        QVERIFY(log.contains("Bob: hello"));
+        QVERIFY(log.contains("Carl: from a file"));
     }
 
     void ExitDuringActivateScreenSaversWaitClosesWhenTheWaitEndsAndStartsNoRun()
@@ -291,6 +304,28 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(Frame().Closed(), 2000);
         QVERIFY(h->transports.calls.empty());
         QCOMPARE(h->ticks, 0);
+    }
+
+    void TheWaitCursorNestsAndABoxOverItTakesTheArrow()
+    {
+        StartWithBob();
+        auto shape = [] { return QGuiApplication::overrideCursor() ? QGuiApplication::overrideCursor()->shape() : -1; };
+        {
+            CWaitCursor opening(&Frame());
+            CWaitCursor connecting(&Frame());
+            QCOMPARE(shape(), int(Qt::WaitCursor));
+            int inBox = -1;
+            QTimer::singleShot(0, [&] {
+                inBox = shape();
+                if (QWidget* box = QApplication::activeModalWidget()) box->close();
+            });
+            CQtMessageBox boxes;
+            boxes.Show("Unable to initialize the page modem.  No response was received.", "Communications Error",
+                       MbIcon::Warning, MbButtons::Ok);
+            QCOMPARE(inBox, int(Qt::ArrowCursor));
+            QCOMPARE(shape(), int(Qt::WaitCursor));
+        }
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
     }
 
     void TheRectangleIsStoredAtCloseAndUsedAtTheNextStart()

@@ -84,7 +84,7 @@ public:
         frame = std::make_unique<CCorvaneFrame>(pump, "Corvane");
         state = std::make_unique<CRunState>(
             RunStateDeps{settings, boxes, *frame, pump, clock, ports, transports, hooks, "Corvane", dir.path()});
-        state->Create(false, 5, "");
+        state->Create(false, commandScanSeconds, commandFiles);
         frame->Attach(FrameContext{settings, *state, [this] { Tick(); }, [this] { ++shutdowns; }, clock});
         if (show) frame->ShowAtStoredRectangle();
     }
@@ -108,6 +108,8 @@ public:
     std::unique_ptr<CCorvaneFrame> frame;
     std::unique_ptr<CRunState> state;
     std::function<void()> onTick;
+    std::string commandFiles;    // the -S specification, none by default
+    int commandScanSeconds = 5;  // -I
     int ticks = 0;
     int shutdowns = 0;
 };

@@ -261,6 +261,11 @@ private slots:
     {
         h->SavePagers({{"Bob"}});
         h->Start();
+        // Monitoring by the screen saver refuses nothing.
+        h->state->Monitoring().OnScreenSaverStarted();
+        QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("configureModemsAction")), QString("Modem Configuration"));
+        QVERIFY(h->boxes.shown.empty());
+        h->state->Monitoring().OnUserActivity();
         Frame().ManualMonitoringAction()->trigger();
         QVERIFY(h->state->Monitoring().ManualMonitoring());
         struct Refused {

@@ -48,7 +48,8 @@ protected:
     test::CRecordingMessageBox boxes;
     CSystemClock clock;
     CPollPump pump;
-    CPortSlots slots {settings, boxes, pump, clock};
+    test::CFakeMainView view;
+    CPortSlots slots {settings, boxes, pump, clock, &view};
     sim::CSimProcess central;
 };
 
@@ -67,6 +68,7 @@ TEST_F(PortSlotsTest, NoneStaysClosedSilentlyAndGatewayNamesOpenNoPort)
         EXPECT_FALSE(slots.IsPageGateway());
     }
     EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(view.waitCursor.empty());  // no modem to wait for
 }
 
 TEST_F(PortSlotsTest, OpensAndInitialisesAtTheRewrittenSpeedAndReopensOnlyForAnotherOne)
@@ -102,6 +104,7 @@ TEST_F(PortSlotsTest, AnInitialisationErrorClosesThePortAgainAndDirectSendsNothi
               "Unable to initialize the page modem.  There is an unrecognized command in the initialization string.");
     EXPECT_EQ(slots.PagePort(), nullptr);
     EXPECT_TRUE(LineIsFree(central.Line()));  // closed for real: another program could take it
+    EXPECT_EQ(view.waitCursor, (std::vector<bool> {true, false}));  // up until the modem answered
 
     settings.Write(key::PageInitializationString, "DIRECT");
     EXPECT_TRUE(slots.OpenPagePort(true, "<default>"));

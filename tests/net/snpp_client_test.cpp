@@ -122,6 +122,7 @@ TEST_F(SnppClient, PagesGoOutOnOneConnectionExactlyAsWritten)
     EXPECT_EQ(view.statusLine, (Lines{"Closing SNPP Connection", "Ready", "Connecting to SNPP Server",
                                       "Waiting for Ready Signal", "Sending Page(s)", "Sending Page(s)",
                                       "Sending Page(s)", "Closing SNPP Connection", "Ready"}));
+    EXPECT_EQ(view.waitCursor, (std::vector<bool>{true, false}));  // while connecting
     EXPECT_EQ(client->CountedPages(), 1);
     ASSERT_EQ(client->Counted().size(), 1u);
     EXPECT_EQ(client->Counted()[0].entry, entries[0].get());

@@ -23,6 +23,12 @@ int Upper(char c)
     return std::toupper(static_cast<unsigned char>(c));
 }
 
+// Keys of the touch-tone pad besides the digits.
+bool IsToneLetter(char c)
+{
+    return std::string_view("*#ABCD").find(static_cast<char>(Upper(c))) != std::string_view::npos;
+}
+
 std::string One(char c)
 {
     return Visible(std::string_view(&c, 1));
@@ -208,13 +214,20 @@ void CPagingCentral::ExecuteLine(const std::string& line, std::uint64_t now)
 void CPagingCentral::StartDial(const std::string& dial, std::uint64_t now)
 {
     ++m_dialCount;
+    if (m_script.disappearAfterDial == m_dialCount) {
+        Record("GONE", "after dial " + std::to_string(m_dialCount) + ": " + Visible(dial));
+        m_gone = true;
+        m_out.clear();
+        m_outBytes = 0;
+        return;
+    }
     m_dialString = dial;
     m_dialAt = now;
     m_modem = Modem::Dialing;
     m_keyingMs = 0;
     for (char c : dial) {
         if (c == ',') m_keyingMs += kCommaMs;
-        else if (std::isdigit(static_cast<unsigned char>(c)) || c == '*' || c == '#') m_keyingMs += kToneMs;
+        else if (std::isdigit(static_cast<unsigned char>(c)) || IsToneLetter(c)) m_keyingMs += kToneMs;
         else if (std::string_view("TPW@!;+ ()").find(static_cast<char>(Upper(c))) == std::string_view::npos)
             Error("dial string holds " + One(c) + ": " + Visible(dial));
     }

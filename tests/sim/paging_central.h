@@ -46,6 +46,7 @@ struct SimScript {
     bool dropCarrierAfterLogoff = false;
     int replyDelayMs = 300;            // the terminal's time to answer a block or logon
     int disappearAfterBlock = 0;       // the device goes away once block n has arrived
+    int disappearAfterDial = 0;        // the device goes away once dial n has arrived
 };
 
 struct AcceptedPage {
@@ -69,7 +70,7 @@ public:
     void Send(std::string bytes, std::uint64_t atMs);
     // When the central next has something to do, if anything is pending.
     std::optional<std::uint64_t> NextEventMs() const;
-    bool Gone() const { return m_gone; }  // disappearAfterBlock: nothing more comes or goes
+    bool Gone() const { return m_gone; }  // disappearAfter...: nothing more comes or goes
 
     const std::vector<AcceptedPage>& Pages() const { return m_pages; }
     const std::vector<std::string>& Commands() const { return m_commands; }  // "AT..." lines

@@ -16,7 +16,7 @@
 //   id-prompt unprompted|after-cr|never
 //   logon-reply REPLY | block N REPLY | logoff-reply REPLY   (ack nak rs esc-eot none)
 //   dial-reply-ms | go-ahead-delay-ms | reply-delay-ms | numeric-busy-at-ms | flood-rate N
-//   disappear-after-block N
+//   disappear-after-block N | disappear-after-dial N
 
 #include <fcntl.h>
 #include <poll.h>
@@ -95,6 +95,7 @@ bool ParseScript(std::istream& in, SimScript& s, std::string& error)
         {"numeric-busy-at-ms", [&] { return number(s.numericBusyAtMs); }},
         {"flood-rate", [&] { return number(s.floodBytesPerSecond); }},
         {"disappear-after-block", [&] { return number(s.disappearAfterBlock); }},
+        {"disappear-after-dial", [&] { return number(s.disappearAfterDial); }},
     };
     std::string line;
     for (int count = 1; std::getline(in, line); ++count) {

@@ -15,6 +15,7 @@ class CFakeFrame : public CFakeMainView, public IFrameShell {
 public:
     void SetStatus(const std::string& t) override { CFakeMainView::SetStatus(t); }
     void ResetStatus() override { CFakeMainView::ResetStatus(); }
+    void ShowWaitCursor(bool on) override { CFakeMainView::ShowWaitCursor(on); }
     void SetStatusField(const std::string& t) override { CFakeMainView::SetStatusField(t); }
     void SetQueueCount(int c) override { CFakeMainView::SetQueueCount(c); }
     void SetPageInProgress(bool p) override { CFakeMainView::SetPageInProgress(p); }

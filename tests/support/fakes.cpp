@@ -26,6 +26,7 @@ MbAnswer CRecordingMessageBox::Show(const std::string& text, const std::string& 
                                     MbButtons buttons)
 {
     shown.push_back({text, caption, icon, buttons});
+    if (onShow) onShow(ShownBox(shown.back()));  // a copy: boxes shown meanwhile may move the list
     if (!answers.empty()) {
         MbAnswer answer = answers.front();
         answers.pop_front();

@@ -68,6 +68,8 @@ public:
                   MbButtons buttons) override;
     std::vector<ShownBox> shown;
     std::deque<MbAnswer> answers;
+    // Runs while the box is up (after it is recorded), as the events of a real box run.
+    std::function<void(const ShownBox&)> onShow;
     std::string Texts() const;  // every text, one per line, for readable failures
 };
 
@@ -75,6 +77,7 @@ class CFakeMainView : public IMainView {
 public:
     void SetStatus(const std::string& text) override { statusLine.push_back(text); }
     void ResetStatus() override { statusLine.push_back("Ready"); }
+    void ShowWaitCursor(bool on) override { waitCursor.push_back(on); }
     void SetStatusField(const std::string& text) override { statusField.push_back(text); }
     void SetQueueCount(int count) override { queueCounts.push_back(count); }
     void SetPageInProgress(bool inProgress) override { pageInProgress.push_back(inProgress); }
@@ -85,6 +88,7 @@ public:
     void RefreshPagerList() override { ++refreshes; }
 
     std::vector<std::string> statusLine;
+    std::vector<bool> waitCursor;  // each on and off, in order
     std::vector<std::string> statusField;
     std::vector<int> queueCounts;
     std::vector<bool> pageInProgress;

@@ -39,9 +39,7 @@ CPagerMessageDialog* CDialogCommands::MessageDialog() const
 
 bool CDialogCommands::RefuseWhileMonitoring(ConfigArea area)
 {
-    CMonitoringControl& monitoring = m_state.Monitoring();
-    bool monitoringOn = monitoring.MonitoringActive() || monitoring.ManualMonitoring();
-    return corvane::RefuseWhileMonitoring(area, monitoringOn, m_state.Files().messageBox);
+    return corvane::RefuseWhileMonitoring(area, m_state.Monitoring(), m_state.Files().messageBox);
 }
 
 bool CDialogCommands::PasswordAllows()
