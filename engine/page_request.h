@@ -40,6 +40,7 @@ struct CPageQueue {
     bool stop = false;          // set by the Cancel command of the main view
     bool showMessages = true;   // cleared by the quiet option
     bool paused = false;        // Pause Page Queue
+    bool confirming = false;    // a run's confirmation box is up
 
     void QueueRequest(int origin, std::string name, std::string phoneOverride, std::string idOverride,
                       std::string message)

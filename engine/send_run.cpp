@@ -122,12 +122,12 @@ void CSendRun::Expand(const PageRequest& request)
         if (!request.idOverride.empty()) entry.PagerID = request.idOverride;
         entry.DeliveryStatus = 0;
     };
-    if (const PagerRecord* pager = m.pagers.FindByName(request.name)) {
+    // An empty name (a command without a slash) pages nobody, not every pager that
+    // carries an empty group name.
+    if (const PagerRecord* pager = request.name.empty() ? nullptr : m.pagers.FindByName(request.name)) {
         add(*pager);
         return;
     }
-    // An empty name (a command without a slash) pages nobody, not every pager that
-    // carries an empty group name.
     if (!request.name.empty())
         for (const auto& pager : m.pagers.records())
             if (pager->HasGroup(request.name)) add(*pager);
@@ -363,9 +363,14 @@ void CSendRun::Finish(bool monitorWasOpen)
 
     if (!m_failed && m_settings.IsOn(key::ConfirmPages) && ShowBoxes()) {
         m.view.Restore();
-        if (m.queue.requests.empty())
+        // One confirmation at a time: runs that end while one waits (the ticks go on
+        // inside it) are in the log, not in a pile of boxes.
+        if (m.queue.requests.empty() && !m.queue.confirming) {
+            m.queue.confirming = true;
             m.files.messageBox.Show(IsGatewayPort(m_pagePort) ? kHandedToServerText : kDeliveredText, "Corvane",
                                     MbIcon::Information, MbButtons::Ok);
+            m.queue.confirming = false;
+        }
     }
     if (m_settings.IsOn(key::AutoExit)) m.view.PostExit();
 }

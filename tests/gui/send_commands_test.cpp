@@ -263,7 +263,8 @@ private slots:
         h->Start();
         // Monitoring by the screen saver refuses nothing.
         h->state->Monitoring().OnScreenSaverStarted();
-        QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("configureModemsAction")), QString("Modem Configuration"));
+        QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("configureModemsAction")),
+                 QString("Modem Configuration"));
         QVERIFY(h->boxes.shown.empty());
         h->state->Monitoring().OnUserActivity();
         Frame().ManualMonitoringAction()->trigger();
