@@ -2,43 +2,24 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "common/file_io.h"
-#include "engine/spool_entry.h"
 
 namespace corvane {
 namespace {
 
-constexpr const char* kEntrySuffix = ".req";
-constexpr const char* kPartSuffix = ".tmp";
+// Released records are left to pile up until they are this much of a journal that
+// still holds pending requests.
+constexpr std::uint64_t kRewriteAtBytes = 1024 * 1024;
 
 std::string Reason(const std::string& path, int error)
 {
     return path + ": " + std::strerror(error);
-}
-
-std::string EntryName(std::uint64_t id)
-{
-    char name[32];
-    std::snprintf(name, sizeof name, "%012llu", static_cast<unsigned long long>(id));
-    return name;
-}
-
-// The id of "<digits><suffix>", or 0 when the name is anything else.
-std::uint64_t IdOf(const std::string& name, const std::string& suffix)
-{
-    if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
-        return 0;
-    const std::string digits = name.substr(0, name.size() - suffix.size());
-    if (digits.size() > 19 || digits.find_first_not_of("0123456789") != std::string::npos) return 0;
-    return std::stoull(digits);
 }
 
 bool SyncFolder(const std::string& path)
@@ -51,7 +32,7 @@ bool SyncFolder(const std::string& path)
 }
 
 // Makes every missing folder of path; a folder made here is flushed into its parent, so
-// that the entries written into it do not vanish with it.
+// that what is written into it does not vanish with it.
 bool MakeFolders(const std::string& path, std::string& problem)
 {
     for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
@@ -67,7 +48,7 @@ bool MakeFolders(const std::string& path, std::string& problem)
     return true;
 }
 
-bool WriteAll(int fd, const std::string& bytes)
+bool WriteAll(int fd, std::string_view bytes)
 {
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -82,22 +63,52 @@ bool WriteAll(int fd, const std::string& bytes)
     return true;
 }
 
+// Where the next whole record starts, from `from` on; npos when none does.
+std::size_t NextWholeRecord(std::string_view bytes, std::size_t from)
+{
+    JournalRecord record;
+    std::size_t size = 0;
+    for (std::size_t at = bytes.find(kJournalMark, from); at != std::string_view::npos;
+         at = bytes.find(kJournalMark, at + 1))
+        if (ReadJournalRecord(bytes.substr(at), record, size) == RecordRead::Whole) return at;
+    return std::string_view::npos;
+}
+
 }  // namespace
 
 CPageSpool::CPageSpool(std::string folder, const IClock& clock) : m_folder(std::move(folder)), m_clock(clock) {}
 
 CPageSpool::~CPageSpool()
 {
-    if (m_dirFd >= 0) ::close(m_dirFd);
-    if (m_lockFd >= 0) ::close(m_lockFd);
+    for (int fd : {m_journalFd, m_dirFd, m_lockFd})
+        if (fd >= 0) ::close(fd);
 }
 
-std::string CPageSpool::PathOf(std::uint64_t id) const
+SpoolStart CPageSpool::Open()
 {
-    return m_folder + EntryName(id) + kEntrySuffix;
+    SpoolStart start;
+    std::string problem;
+    if (!Prepare(start, problem)) {
+        Failed(problem);
+        return start;
+    }
+    for (const auto& [id, held] : m_pending) {
+        const SpooledRequest& r = held.request;
+        start.requests.push_back(PageRequest{r.origin, r.name, r.phoneOverride, r.idOverride, r.message, id});
+        start.sendMode = std::max(start.sendMode, r.sendMode);
+    }
+    return start;
 }
 
-bool CPageSpool::Prepare(std::string& problem)
+bool CPageSpool::Prepare(SpoolStart& start, std::string& problem)
+{
+    if (m_journalFd >= 0) return true;
+    if (!TakeFolder(problem)) return false;
+    Load(start);
+    return m_journalFd >= 0 || OpenJournal(m_size, problem);
+}
+
+bool CPageSpool::TakeFolder(std::string& problem)
 {
     if (m_dirFd >= 0) return true;
     if (!MakeFolders(m_folder, problem)) return false;
@@ -108,7 +119,7 @@ bool CPageSpool::Prepare(std::string& problem)
             problem = Reason(lock, errno);
             return false;
         }
-        // Two programs on one folder would each send the other's requests again at start.
+        // Two programs on one folder would each send the other's requests again.
         if (::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
             problem = errno == EWOULDBLOCK ? m_folder + ": used by another running copy of the program"
                                            : Reason(lock, errno);
@@ -118,136 +129,191 @@ bool CPageSpool::Prepare(std::string& problem)
         }
     }
     m_dirFd = ::open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_dirFd < 0) {
-        problem = Reason(m_folder, errno);
+    if (m_dirFd < 0) problem = Reason(m_folder, errno);
+    return m_dirFd >= 0;
+}
+
+void CPageSpool::Load(SpoolStart& start)
+{
+    ::unlink((m_folder + "journal.new").c_str());  // a rewrite cut off: the journal is whole
+    std::string bytes;
+    ReadWholeFile(JournalPath(), bytes);
+    const std::string_view all(bytes);
+    std::size_t at = 0;
+    std::size_t whole = 0;  // where the records end that a rewrite may replace
+    bool allSaved = true;
+    while (at < all.size()) {
+        JournalRecord record;
+        std::size_t size = 0;
+        const RecordRead read = ReadJournalRecord(all.substr(at), record, size);
+        if (read == RecordRead::Whole) {
+            Apply(record, size);
+            whole = at += size;
+            continue;
+        }
+        const std::size_t next = NextWholeRecord(all, at + 1);
+        // The end of an append that a crash cut off, before it was acknowledged.
+        if (read == RecordRead::Incomplete && next == std::string_view::npos) break;
+        const std::size_t end = next == std::string_view::npos ? all.size() : next;
+        allSaved = SaveDamaged(all.substr(at, end - at), at, start) && allSaved;
+        whole = at = end;
+    }
+    m_size = whole;
+    m_waiting = static_cast<std::size_t>(std::count_if(
+        m_pending.begin(), m_pending.end(), [](const auto& entry) { return entry.second.request.sendMode == kSendNone; }));
+
+    // Damage that could not be saved stays where it is, for the next start to try again.
+    std::string problem;
+    if (allSaved && Rewrite(problem)) return;
+    OpenJournal(whole, problem);
+}
+
+void CPageSpool::Apply(const JournalRecord& record, std::size_t bytes)
+{
+    const std::uint64_t id = record.request.id;
+    m_nextId = std::max(m_nextId, id + 1);
+    auto it = m_pending.find(id);
+    switch (record.kind) {
+    case JournalKind::Request:
+        if (it == m_pending.end()) m_pending.emplace(id, Held{record.request, bytes});
+        break;
+    case JournalKind::SendMode:
+        if (it != m_pending.end()) it->second.request.sendMode = record.request.sendMode;
+        break;
+    case JournalKind::Released:
+        if (it != m_pending.end()) m_pending.erase(it);
+        break;
+    }
+}
+
+bool CPageSpool::SaveDamaged(std::string_view bytes, std::size_t offset, SpoolStart& start)
+{
+    const std::string folder = m_folder + "damaged/";
+    const std::string name =
+        folder + "journal-" + std::to_string(static_cast<long long>(m_clock.Now())) + "-" + std::to_string(offset);
+    ::mkdir(folder.c_str(), 0700);
+    std::string path = name;
+    int fd = -1;
+    for (int n = 1; (fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)) < 0 && errno == EEXIST;
+         ++n)
+        path = name + "." + std::to_string(n);
+    const bool saved = fd >= 0 && WriteAll(fd, bytes) && ::fdatasync(fd) == 0;
+    const int error = errno;
+    if (fd >= 0) ::close(fd);
+    if (saved && SyncFolder(folder)) {
+        start.damaged.push_back("moved to " + path);
+        return true;
+    }
+    start.damaged.push_back(std::to_string(bytes.size()) + " bytes at " + std::to_string(offset) + " of " +
+                            JournalPath() + " (left in place: " + std::strerror(error) + ")");
+    return false;
+}
+
+// The journal as it is, its first `keep` bytes kept (a cut-off append after them goes).
+bool CPageSpool::OpenJournal(std::size_t keep, std::string& problem)
+{
+    const bool existed = ::access(JournalPath().c_str(), F_OK) == 0;
+    const int fd = ::open(JournalPath().c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0 || ::ftruncate(fd, static_cast<off_t>(keep)) != 0 || (!existed && ::fsync(m_dirFd) != 0)) {
+        problem = Reason(JournalPath(), errno);
+        if (fd >= 0) ::close(fd);
         return false;
     }
+    m_journalFd = fd;
+    m_size = keep;
     return true;
 }
 
-SpoolStart CPageSpool::Open()
+// A new journal of only the pending requests takes the old one's place.
+bool CPageSpool::Rewrite(std::string& problem)
 {
-    SpoolStart start;
-    std::string problem;
-    if (!Prepare(problem)) {
-        Failed(problem);
-        return start;
+    std::string records;
+    for (auto& [id, held] : m_pending) {
+        if (!held.request.kept) continue;  // refused where it came from, or only held in memory
+        const std::string record = EncodeRequestRecord(held.request);
+        held.bytes = record.size();
+        records += record;
     }
-    ReadLeftovers(start);
-    for (const PageRequest& request : start.requests)
-        start.sendMode = std::max(start.sendMode, m_pending.at(request.spoolId).sendMode);
-    return start;
-}
-
-void CPageSpool::ReadLeftovers(SpoolStart& start)
-{
-    std::vector<std::pair<std::uint64_t, std::string>> entries;
-    if (DIR* dir = ::opendir(m_folder.c_str())) {
-        while (const dirent* found = ::readdir(dir)) {
-            const std::string name = found->d_name;
-            if (IdOf(name, kPartSuffix) != 0) {
-                ::unlink((m_folder + name).c_str());  // cut off before it was acknowledged
-            } else if (const std::uint64_t id = IdOf(name, kEntrySuffix); id != 0) {
-                entries.emplace_back(id, name);
-            }
-        }
-        ::closedir(dir);
-    }
-    std::sort(entries.begin(), entries.end());
-    if (!entries.empty()) m_nextId = entries.back().first + 1;
-
-    for (const auto& [id, name] : entries) {
-        const std::string path = m_folder + name;
-        struct stat st {};
-        std::string bytes;
-        SpooledRequest entry;
-        const bool intact = ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-                            static_cast<std::uint64_t>(st.st_size) <= kMaxSpoolBodyBytes + 64 &&
-                            ReadWholeFile(path, bytes) && DecodeSpoolEntry(bytes, entry) && entry.id == id;
-        if (!intact) {
-            MoveAside(name, start);
-            continue;
-        }
-        if (entry.sendMode == kSendNone) ++m_waiting;
-        start.requests.push_back(PageRequest{entry.origin, entry.name, entry.phoneOverride, entry.idOverride,
-                                             entry.message, id});
-        m_pending.emplace(id, std::move(entry));
-    }
-}
-
-void CPageSpool::MoveAside(const std::string& name, SpoolStart& start)
-{
-    const std::string from = m_folder + name;
-    const std::string folder = m_folder + "damaged/";
-    ::mkdir(folder.c_str(), 0700);
-    std::string to = folder + name;
-    for (int n = 1; ::access(to.c_str(), F_OK) == 0; ++n) to = folder + name + "." + std::to_string(n);
-    if (::rename(from.c_str(), to.c_str()) == 0) {
-        start.damaged.push_back("moved to " + to);
-    } else {
-        start.damaged.push_back(from + " (left in place: " + std::strerror(errno) + ")");
-    }
-}
-
-bool CPageSpool::Write(const SpooledRequest& entry, bool fresh, std::string& problem)
-{
-    const std::string part = m_folder + EntryName(entry.id) + kPartSuffix;
-    const std::string path = PathOf(entry.id);
-    const int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) {
+    const std::string part = m_folder + "journal.new";
+    const int fd = ::open(part.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0 || !WriteAll(fd, records) || ::fdatasync(fd) != 0 ||
+        ::rename(part.c_str(), JournalPath().c_str()) != 0 || ::fsync(m_dirFd) != 0) {
         problem = Reason(part, errno);
-        return false;
-    }
-    // The entry reaches the disk before its name does, and the name before the answer.
-    bool written = WriteAll(fd, EncodeSpoolEntry(entry)) && ::fdatasync(fd) == 0;
-    int error = errno;
-    if (::close(fd) != 0 && written) {
-        written = false;
-        error = errno;
-    }
-    if (written && ::rename(part.c_str(), path.c_str()) != 0) {
-        written = false;
-        error = errno;
-    }
-    if (written && ::fsync(m_dirFd) != 0) {
-        // A new entry that is not surely on the disk is not kept; a rewritten one keeps
-        // its place, under either contents.
-        problem = Reason(m_folder, errno);
-        if (fresh) ::unlink(path.c_str());
-        return false;
-    }
-    if (!written) {
+        if (fd >= 0) ::close(fd);
         ::unlink(part.c_str());
-        problem = Reason(part, error);
+        return false;
     }
-    return written;
+    if (m_journalFd >= 0) ::close(m_journalFd);
+    m_journalFd = fd;
+    m_size = m_liveBytes = records.size();
+    return true;
+}
+
+bool CPageSpool::Append(const std::string& record, bool flush, std::string& problem)
+{
+    if (WriteAll(m_journalFd, record) && (!flush || ::fdatasync(m_journalFd) == 0)) {
+        m_size += record.size();
+        return true;
+    }
+    problem = Reason(JournalPath(), errno);
+    // A record that is not surely whole on the disk is not there: the next one follows
+    // the last that is.
+    [[maybe_unused]] const int cut = ::ftruncate(m_journalFd, static_cast<off_t>(m_size));
+    return false;
 }
 
 bool CPageSpool::Keep(PageRequest& request, int sendMode)
 {
     if (sendMode == kSendByOrigin) sendMode = request.origin == kOriginCommand ? kSendCommand : kSendInteractive;
-    SpooledRequest entry{m_nextId++, request.origin, request.name, request.phoneOverride, request.idOverride,
-                         request.message, sendMode, m_clock.Now(), false, false};
-    request.spoolId = entry.id;
+    // A spool that could not be used at start is tried again; what an earlier run left in
+    // it then waits for the next start (damage in it is reported now). Its ids come first.
+    // A journal removed under the running program is made again, with what is pending.
+    if (!StillThere()) Reset();
+    SpoolStart late;
     std::string problem;
-    entry.kept = Prepare(problem) && Write(entry, true, problem);
-    if (entry.kept) {
+    const bool ready = Prepare(late, problem);
+    if (!late.damaged.empty()) m_notices.push_back(DamagedEntriesMessage(late.damaged));
+
+    Held held{SpooledRequest{m_nextId++, request.origin, request.name, request.phoneOverride, request.idOverride,
+                             request.message, sendMode, m_clock.Now(), false, false},
+              0};
+    request.spoolId = held.request.id;
+    const std::string record = ready ? EncodeRequestRecord(held.request) : std::string();
+    held.request.kept = ready && Append(record, true, problem);
+    if (held.request.kept) {
+        held.bytes = record.size();
+        m_liveBytes += held.bytes;
         m_failing = false;
     } else {
         Failed(problem);
     }
     if (sendMode == kSendNone) ++m_waiting;
-    const bool kept = entry.kept;
-    m_pending.emplace(entry.id, std::move(entry));
+    const bool kept = held.request.kept;
+    m_pending.emplace(held.request.id, std::move(held));
     return kept;
 }
 
-void CPageSpool::Rewrite(SpooledRequest& entry, int mode)
+bool CPageSpool::StillThere() const
 {
-    entry.sendMode = mode;
+    struct stat st {};
+    return m_journalFd < 0 || (::fstat(m_journalFd, &st) == 0 && st.st_nlink > 0);
+}
+
+void CPageSpool::Reset()
+{
+    for (int* fd : {&m_journalFd, &m_dirFd, &m_lockFd}) {
+        if (*fd >= 0) ::close(*fd);
+        *fd = -1;
+    }
+    m_size = m_liveBytes = 0;
+}
+
+void CPageSpool::SetMode(Held& held, int mode)
+{
+    held.request.sendMode = mode;
     --m_waiting;
     std::string problem;
-    if (entry.kept && !Write(entry, false, problem)) Failed(problem);
+    if (held.request.kept && !Append(EncodeSendModeRecord(held.request.id, mode), true, problem)) Failed(problem);
 }
 
 void CPageSpool::SendRequested(const PageRequestList& waiting, int mode)
@@ -255,8 +321,8 @@ void CPageSpool::SendRequested(const PageRequestList& waiting, int mode)
     if (m_waiting == 0 || mode == kSendNone) return;
     for (const PageRequest& request : waiting) {
         auto it = m_pending.find(request.spoolId);
-        if (it != m_pending.end() && it->second.sendMode == kSendNone && !it->second.sending)
-            Rewrite(it->second, mode);
+        if (it != m_pending.end() && it->second.request.sendMode == kSendNone && !it->second.request.sending)
+            SetMode(it->second, mode);
     }
 }
 
@@ -265,8 +331,8 @@ void CPageSpool::Taken(const PageRequestList& requests, int mode)
     for (const PageRequest& request : requests) {
         auto it = m_pending.find(request.spoolId);
         if (it == m_pending.end()) continue;
-        it->second.sending = true;
-        if (it->second.sendMode == kSendNone && mode != kSendNone) Rewrite(it->second, mode);
+        it->second.request.sending = true;
+        if (it->second.request.sendMode == kSendNone && mode != kSendNone) SetMode(it->second, mode);
     }
 }
 
@@ -274,35 +340,44 @@ void CPageSpool::Release(std::uint64_t id)
 {
     auto it = m_pending.find(id);
     if (it == m_pending.end()) return;
-    // Not flushed: should the removal be lost, the request is only sent once more.
-    ::unlink(PathOf(id).c_str());
-    if (it->second.sendMode == kSendNone) --m_waiting;
+    const Held held = std::move(it->second);
     m_pending.erase(it);
+    if (held.request.sendMode == kSendNone) --m_waiting;
+    if (!held.request.kept || m_journalFd < 0) return;
+    m_liveBytes -= std::min<std::uint64_t>(m_liveBytes, held.bytes);
+
+    // Not flushed: should the release be lost, the request is only sent once more.
+    std::string problem;
+    if (m_pending.empty()) {
+        if (::ftruncate(m_journalFd, 0) == 0) m_size = m_liveBytes = 0;
+    } else if (Append(EncodeReleasedRecord(id), false, problem) && m_size > kRewriteAtBytes &&
+               m_size > 2 * m_liveBytes) {
+        Rewrite(problem);
+    }
 }
 
 std::vector<SpooledRequest> CPageSpool::Pending() const
 {
     std::vector<SpooledRequest> pending;
     pending.reserve(m_pending.size());
-    for (const auto& [id, entry] : m_pending) pending.push_back(entry);
+    for (const auto& [id, held] : m_pending) pending.push_back(held.request);
     return pending;
 }
 
 void CPageSpool::Failed(const std::string& problem)
 {
-    m_warning = "The page spool cannot be written (" + problem +
-                ").  Until it can, requests from other programs and command files are refused; other pages are "
-                "still sent, but are lost if the program ends before they are delivered.";
     if (m_failing) return;
     m_failing = true;
-    m_warningDue = true;
+    m_notices.push_back("The page spool cannot be written (" + problem +
+                        ").  Until it can, requests from other programs and command files are refused; other pages "
+                        "are still sent, but are lost if the program ends before they are delivered.");
 }
 
 bool CPageSpool::TakeWarning(std::string& text)
 {
-    if (!m_warningDue) return false;
-    m_warningDue = false;
-    text = m_warning;
+    if (m_notices.empty()) return false;
+    text = std::move(m_notices.front());
+    m_notices.pop_front();
     return true;
 }
 

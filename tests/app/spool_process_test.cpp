@@ -220,19 +220,22 @@ TEST_F(SpoolProcessTest, AFullFileSystemRefusesNewRequestsInsteadOfAcknowledging
 
     EXPECT_EQ(Ctl("QueuePage", "Pat/refused"), 1) << "FNOTPROCESSED";
     const std::string message = "Page Spool Error: The page spool cannot be written (" + folder +
-                                "000000000001.tmp: No space left on device).  Until it can, requests from other "
-                                "programs and command files are refused; other pages are still sent, but are lost if "
-                                "the program ends before they are delivered.\n";
+                                "journal: No space left on device).  Until it can, requests from other programs and "
+                                "command files are refused; other pages are still sent, but are lost if the program "
+                                "ends before they are delivered.\n";
     EXPECT_TRUE(Eventually([&] { return home.Read("stderr.txt").find(message) != std::string::npos; }))
         << home.Read("stderr.txt");
     EXPECT_EQ(Ctl("SendPage", "Pat/refused too"), 1);
-    std::vector<std::string> left;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) left.push_back(entry.path().filename());
-    EXPECT_EQ(left, std::vector<std::string>{"lock"});
+    EXPECT_EQ(std::filesystem::file_size(folder + "journal"), 0u);
 
     ::unlink((full + "filler").c_str());
     EXPECT_EQ(Ctl("QueuePage", "Pat/taken"), 0);
-    EXPECT_TRUE(std::filesystem::exists(folder + "000000000003.req"));
+    std::vector<SpooledRequest> pending;
+    EXPECT_EQ(CCommandClient(m_title).Queue(pending, 2000).status, CommandStatus::Ack);
+    ASSERT_EQ(pending.size(), 1u);
+    EXPECT_EQ(pending[0].id, 3u);
+    EXPECT_EQ(pending[0].message, "taken");
+    EXPECT_GT(std::filesystem::file_size(folder + "journal"), 0u);
     EXPECT_EQ(Ctl("Close", ""), 0);
     EXPECT_EQ(::waitpid(m_daemon, nullptr, 0), m_daemon);
     m_daemon = -1;
