@@ -142,12 +142,15 @@ void CPageSpool::Load(SpoolStart& start)
     std::size_t at = 0;
     std::size_t whole = 0;  // where the records end that a rewrite may replace
     bool allSaved = true;
+    std::map<std::uint64_t, Held> left;
+    std::uint64_t lastId = 0;
     while (at < all.size()) {
         JournalRecord record;
         std::size_t size = 0;
         const RecordRead read = ReadJournalRecord(all.substr(at), record, size);
         if (read == RecordRead::Whole) {
-            Apply(record, size);
+            Apply(record, size, left);
+            lastId = std::max(lastId, record.request.id);
             whole = at += size;
             continue;
         }
@@ -159,6 +162,15 @@ void CPageSpool::Load(SpoolStart& start)
         whole = at = end;
     }
     m_size = whole;
+    // At start the requests keep their ids. A spool that starts working late already has
+    // requests of its own in memory: what an earlier run left goes after their ids, and
+    // is sent at the next start.
+    const bool late = !m_pending.empty();
+    if (!late) m_nextId = std::max(m_nextId, lastId + 1);
+    for (auto& [id, held] : left) {
+        if (late) held.request.id = m_nextId++;
+        m_pending.emplace(held.request.id, std::move(held));
+    }
     m_waiting = static_cast<std::size_t>(std::count_if(
         m_pending.begin(), m_pending.end(), [](const auto& entry) { return entry.second.request.sendMode == kSendNone; }));
 
@@ -168,20 +180,19 @@ void CPageSpool::Load(SpoolStart& start)
     OpenJournal(whole, problem);
 }
 
-void CPageSpool::Apply(const JournalRecord& record, std::size_t bytes)
+void CPageSpool::Apply(const JournalRecord& record, std::size_t bytes, std::map<std::uint64_t, Held>& left)
 {
     const std::uint64_t id = record.request.id;
-    m_nextId = std::max(m_nextId, id + 1);
-    auto it = m_pending.find(id);
+    auto it = left.find(id);
     switch (record.kind) {
     case JournalKind::Request:
-        if (it == m_pending.end()) m_pending.emplace(id, Held{record.request, bytes});
+        if (it == left.end()) left.emplace(id, Held{record.request, bytes});
         break;
     case JournalKind::SendMode:
-        if (it != m_pending.end()) it->second.request.sendMode = record.request.sendMode;
+        if (it != left.end()) it->second.request.sendMode = record.request.sendMode;
         break;
     case JournalKind::Released:
-        if (it != m_pending.end()) m_pending.erase(it);
+        if (it != left.end()) left.erase(it);
         break;
     }
 }

@@ -73,7 +73,7 @@ private:
     bool Prepare(SpoolStart& start, std::string& problem);
     bool TakeFolder(std::string& problem);
     void Load(SpoolStart& start);
-    void Apply(const JournalRecord& record, std::size_t bytes);
+    static void Apply(const JournalRecord& record, std::size_t bytes, std::map<std::uint64_t, Held>& left);
     bool SaveDamaged(std::string_view bytes, std::size_t offset, SpoolStart& start);
     bool OpenJournal(std::size_t keep, std::string& problem);
     bool Rewrite(std::string& problem);

@@ -211,17 +211,29 @@ TEST_F(PageSpoolTest, ASpoolThatCannotBeWrittenSaysSoOnceAndHoldsTheRequestInMem
     EXPECT_TRUE(spool->TakeWarning(warning)) << "a spool that fails again is reported again";
 }
 
-TEST_F(PageSpoolTest, OneFolderServesOneProgramAtATime)
+TEST_F(PageSpoolTest, OneFolderServesOneProgramAtATimeAndALateComerKeepsWhatTheFirstLeft)
 {
     auto first = NewSpool();
+    Keep(*first, "Ann");
+    Keep(*first, "Bob");
     auto second = NewSpool();
-    PageRequest request{kOriginCommand, "Ann", "", "", ""};
+    PageRequest request{kOriginCommand, "Cy", "", "", ""};
     EXPECT_FALSE(second->Keep(request, kSendCommand));
     std::string warning;
     ASSERT_TRUE(second->TakeWarning(warning));
     EXPECT_NE(warning.find(folder + ": used by another running copy of the program"), std::string::npos) << warning;
     first.reset();
-    EXPECT_TRUE(second->Keep(request, kSendCommand));
+
+    // The second takes the folder over; the first one's requests go after the id it has
+    // already given, and wait for the next start.
+    PageRequest late{kOriginCommand, "Dee", "", "", ""};
+    EXPECT_TRUE(second->Keep(late, kSendCommand));
+    std::vector<std::string> pending;
+    for (const SpooledRequest& r : second->Pending()) pending.push_back(std::to_string(r.id) + " " + r.name);
+    EXPECT_EQ(pending, (std::vector<std::string>{"1 Cy", "2 Ann", "3 Bob", "4 Dee"}));
+    second.reset();
+    second = NewSpool();
+    EXPECT_EQ(RestoredNames(), (std::vector<std::string>{"Ann", "Bob", "Dee"}));
 }
 
 }  // namespace
