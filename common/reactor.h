@@ -1,6 +1,7 @@
 #pragma once
 // Descriptors the core wants watched by the shell's event loop (the command server's
-// sockets). The windows watch them with Qt, the headless shell with poll().
+// sockets, the monitor modem's line). The windows watch them with Qt, the headless
+// shell with poll().
 
 #include <functional>
 

@@ -265,7 +265,7 @@ std::string CModemPageCall::DialLine() const
 
 int CModemPageCall::HangUp()
 {
-    if (m_direct) return 0;
+    if (m_direct || m_network) return 0;
     // After a cancel the user waits for the line to be put down.
     CWaitCursor cursor(m_cancelled ? m.status : nullptr);
     // The escape needs a second of silence before it; a missing OK does not stop the
@@ -301,6 +301,7 @@ bool CModemPageCall::BeginSend()
     m_unread.clear();
     m_unreadPos = 0;
     m_port = m_portSource ? m_portSource() : nullptr;
+    m_network = dynamic_cast<INetworkLine*>(m_port);
     return m_port != nullptr;
 }
 
@@ -324,13 +325,19 @@ int CModemPageCall::SendAlphaPages()
     if (!BeginSend()) return EndSend(kCallPortNotOpen);
     m_port->ClearBreak();
     m_port->Purge(true, true);
-    return EndSend(RunTapCall());
+    const int result = RunTapCall();
+    // The connection is the call: the terminal is left once the call is over.
+    if (m_network) m_network->Disconnect();
+    return EndSend(result);
 }
 
 int CModemPageCall::RunTapCall()
 {
-    if (!m_direct)
+    if (m_network) {
+        if (int result = ConnectNetworkLine()) return result;
+    } else if (!m_direct) {
         if (int result = DialUntilConnected()) return result;
+    }
 
     Status("Connected");
     if (Pause(kSettleMs)) return HangUpWith(kCallCancelled);
@@ -369,6 +376,40 @@ int CModemPageCall::DialUntilConnected()
         // A lone CR stops a dial that is still in progress.
         if (!WriteChecked("\r")) return kCallWriteError;
         if (Pause(kRedialPauseMs)) return kCallCancelled;
+    }
+}
+
+// A terminal on the network is connected to where a modem would dial it: the same time
+// for the connection, the same re-dials with the same pause. A cancel needs no hang-up.
+int CModemPageCall::ConnectNetworkLine()
+{
+    // An address that cannot be used will not become usable by trying again.
+    if (!m_network->Valid()) return kCallNoAnswer;
+    for (;;) {
+        Status("Connecting to " + m_network->Endpoint());
+        ++m_dials;
+        const int outcome = AwaitConnection();
+        if (outcome < 0) return kCallCancelled;
+        if (outcome > 0) return 0;
+        m_network->Disconnect();
+        if (m_dials > m_dialAttempts) return kCallNoAnswer;
+        Status("No connection, waiting 10 seconds for retry");
+        if (Pause(kRedialPauseMs)) return kCallCancelled;
+    }
+}
+
+// 1 connected, 0 refused, unreachable or not answered in time, -1 cancelled.
+int CModemPageCall::AwaitConnection()
+{
+    const int timeoutMs = SecondsToMs(m_connectionWait);
+    const std::uint64_t start = m.clock.TickMs();
+    for (LineConnect state = m_network->Connect();; state = m_network->Poll()) {
+        if (state != LineConnect::Pending) return state == LineConnect::Connected ? 1 : 0;
+        const std::uint64_t elapsed = m.clock.TickMs() - start;
+        if (elapsed >= static_cast<std::uint64_t>(timeoutMs)) return 0;
+        const int left = timeoutMs - static_cast<int>(elapsed);
+        // A refused attempt makes the socket readable, which ends the step early.
+        if (TakeCancel(m.pump.Wait(std::min(left, kPumpIntervalMs), m_network->Fd(), !m_cancelled))) return -1;
     }
 }
 
@@ -484,8 +525,8 @@ int CModemPageCall::SendNumericPage(const PagerRecord& entry, const std::string&
 int CModemPageCall::SendNumericPage(const std::string& pin, const std::string& pinDelayText,
                                     const std::string& numericText)
 {
-    // A direct line has no modem that could key tones.
-    if (m_direct) {
+    // A direct line, or a terminal on the network, has no modem that could key tones.
+    if (m_direct || (m_portSource && dynamic_cast<INetworkLine*>(m_portSource()))) {
         m_result = kCallNoDialtone;
         if (m.status) m.status->ResetStatus();
         return m_result;

@@ -20,6 +20,7 @@
 #include "common/status_line.h"
 #include "transport/page_transport.h"
 #include "modem/byte_port.h"
+#include "modem/network_line.h"
 #include "settings/settings.h"
 
 namespace corvane {
@@ -73,6 +74,10 @@ public:
     // The send run's form: the entry's PagerID and PinDelayTime.
     int SendNumericPage(const PagerRecord& entry, const std::string& numericText) override;
     int SendNumericPage(const std::string& pin, const std::string& pinDelayText, const std::string& numericText);
+    // A voice call for the user's handset: the modem dials and stays silent; busy and
+    // no-dial-tone replies are re-dialled. 0 when the time ran out without a complaint
+    // (the user has taken the call), else the result codes above (modem_voice_dial.cpp).
+    int VoiceDial();
     void ShowError(const PagerRecord* single) override;
     int CountedPages() const override { return m_countedPages; }
     std::vector<CountedPage> Counted() const override;
@@ -108,6 +113,8 @@ private:
     // The TAP dialogue, one step each; 0 goes on, anything else is the call's result.
     int RunTapCall();
     int DialUntilConnected();
+    int ConnectNetworkLine();
+    int AwaitConnection();
     int AwaitLogonPrompt();
     int LogOn();
     int AwaitGoAhead();
@@ -115,6 +122,7 @@ private:
     int SendBlock(const CallPage& page);
     int LogOffAndHangUp(int lastFailure, int lastBlockResult);
     int DialNumeric(const std::string& pin, const std::string& pinDelayText, const std::string& digits);
+    int DialVoice();
 
     // Waits for one of the replies: its 1-based index, 0 on time-out, -1 on cancel.
     int WaitFor(int timeoutMs, std::initializer_list<std::string_view> replies);
@@ -132,6 +140,9 @@ private:
     ModemCallDeps m;
     PortSource m_portSource;
     IBytePort* m_port = nullptr;
+    // The line when it reaches the terminal over the network: connected in place of the
+    // dial, closed in place of the hang-up.
+    INetworkLine* m_network = nullptr;
 
     std::string m_initString;
     std::string m_dialString;

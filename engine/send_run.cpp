@@ -8,6 +8,7 @@
 #include "engine/page_log.h"
 #include "engine/page_text.h"
 #include "engine/request_outcomes.h"
+#include "modem/tcp_line.h"
 
 namespace corvane {
 
@@ -169,7 +170,8 @@ void CSendRun::SendEntry(std::size_t& n)
     m.view.SetStatusField("Paging " + std::to_string(n + 1) + " of " + std::to_string(m_entries.size()) + ": " +
                           p.UserName);
 
-    bool gateway = IsGatewayPort(m_pagePort);
+    // A pager with a paging terminal of its own on the network ("tcp:") is called there.
+    bool gateway = IsGatewayPort(m_pagePort) && !IsTcpLineName(p.PhoneNumber);
     if (!m_call) {
         if (IsSnppNumber(p.PhoneNumber))
             m_call = m.transports.NewSnppClient(p);
@@ -445,7 +447,7 @@ void SendTestPage(SendRunContext& c, const PagerRecord& edited)
             }
         }
         ShowResult(failed.get(), result);
-    } else if (IsGatewayPort(pagePort)) {
+    } else if (IsGatewayPort(pagePort) && !IsTcpLineName(entry.PhoneNumber)) {
         entry.UserName = "Test Page";
         entry.MaximumPageLength = 80;
         c.transports.HandToGateway(entry, entry.IsNumeric() ? "1234567" : "Test Message", true);

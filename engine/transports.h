@@ -12,6 +12,8 @@
 
 namespace corvane {
 
+class CMailSystem;
+
 struct TransportDeps {
     ISettings& settings;
     IPagePorts& ports;
@@ -19,6 +21,7 @@ struct TransportDeps {
     IEventPump& pump;
     const IClock& clock;
     IMessageBox& messageBox;
+    CMailSystem* mail = nullptr;  // the gateway mail of "MD" and "EX"; none: not logged on
 };
 
 class CTransports : public ITransports {

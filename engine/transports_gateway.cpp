@@ -1,16 +1,28 @@
 #include "engine/transports.h"
 
+#include "engine/gateway_mail.h"
+#include "mail/mail_system.h"
+#include "net/paging_server_client.h"
+
 namespace corvane {
 
-// The gateway products (Corvane/md, Corvane/ex, Corvane/sv) are not reachable from this
-// version: the page is not handed over, and the user is told why.
-bool CTransports::HandToGateway(const PagerRecord&, const std::string&, bool showErrors)
+// One page to the gateway "PagePort" names. True only when the page was handed over:
+// a page the mail system or the paging server did not take goes to the error log.
+bool CTransports::HandToGateway(const PagerRecord& entry, const std::string& text, bool showErrors)
 {
-    if (showErrors)
-        m.messageBox.Show("The page could not be handed to the gateway.  Gateway delivery is not "
-                          "available in this version of Corvane.",
-                          "Paging Error", MbIcon::Warning, MbButtons::Ok);
-    return false;
+    std::string pagePort = m.settings.Get(key::PagePort);
+    if (pagePort == "SV") return SendToPagingServer({m.settings, m.pump, m.clock, m.messageBox}, entry, text, showErrors);
+    // Any other port (changed while a run went on) hands nothing over.
+    if (pagePort != "MD" && pagePort != "EX") return false;
+    if (!m.mail) {
+        if (showErrors)
+            m.messageBox.Show(MailSendErrorText(kMailNotLoggedOn, ""), kMailErrorCaption, MbIcon::Warning, MbButtons::Ok);
+        return false;
+    }
+    // A logon that failed at start (the server was down then) gets another chance.
+    if (!m.mail->LoggedOn()) m.mail->Logon();
+    GatewayMail mail = ComposeGatewayMail(pagePort, entry, text, m.settings);
+    return m.mail->SendMail(mail.recipient, mail.subject, mail.body, showErrors) == kMailOk;
 }
 
 }  // namespace corvane

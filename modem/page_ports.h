@@ -1,6 +1,7 @@
 #pragma once
 // The frame's two port slots, page modem and monitor modem, as the send run uses them.
 
+#include <functional>
 #include <string>
 
 #include "modem/byte_port.h"
@@ -21,6 +22,11 @@ public:
     virtual bool IsMonitorOpen() const = 0;
     // The open page modem, or null (not open, or the page port is a gateway).
     virtual IBytePort* PagePort() = 0;
+    // The open monitor modem (or caller-ID unit), or null.
+    virtual IBytePort* MonitorPort() { return nullptr; }
+    // Called whenever the monitor port has been opened or closed (by anyone, also when it
+    // goes with the page port it shares), so that the reader of the line can follow it.
+    virtual void SetMonitorPortListener(std::function<void()> listener) { (void)listener; }
 };
 
 }  // namespace corvane

@@ -23,6 +23,7 @@ CPortSlots::CPortSlots(ISettings& settings, IMessageBox& messageBox, IEventPump&
 
 CPortSlots::~CPortSlots()
 {
+    m_monitorListener = nullptr;
     ClosePagePort();
     CloseMonitorPort();
 }
@@ -30,6 +31,7 @@ CPortSlots::~CPortSlots()
 int CPortSlots::PageHandle() const
 {
     if (m_pageGateway) return kGatewayHandle;
+    if (m_pageLine) return m_pageLine->Fd();
     return m_page ? m_page->Fd() : -1;
 }
 
@@ -38,6 +40,11 @@ std::string CPortSlots::ResolveBaud(const std::string& baudText)
     // "<default>" (a paging service without its own speed) means the modem's setting.
     if (!baudText.empty() && baudText.front() == '<') return m_settings.Get(key::PagePortBaud);
     return baudText;
+}
+
+void CPortSlots::MonitorPortChanged()
+{
+    if (m_monitorListener) m_monitorListener();
 }
 
 bool CPortSlots::Fail(bool showMessages, const std::string& text)
@@ -56,6 +63,7 @@ bool CPortSlots::OpenPagePort(bool showMessages, const std::string& baudText)
         m_pageGateway = true;
         return true;
     }
+    if (IsTcpLineName(name)) return OpenPageLine(showMessages, name);
     if (m_monitor && name == m_settings.Get(key::MonitorPort)) {
         // One line in two roles; it keeps the monitor's settings until the page run
         // closes the monitor port and opens the line for itself.
@@ -89,6 +97,7 @@ bool CPortSlots::OpenMonitorPort(bool showMessages)
     if (name == "NONE") return false;
     if (m_page && name == m_settings.Get(key::PagePort)) {
         m_monitor = m_page;
+        MonitorPortChanged();
         return true;
     }
 
@@ -114,6 +123,7 @@ bool CPortSlots::OpenMonitorPort(bool showMessages)
         return false;
     }
     m_monitor = std::move(port);
+    MonitorPortChanged();
     return true;
 }
 
@@ -160,10 +170,13 @@ std::shared_ptr<CSerialPort> CPortSlots::OpenLine(Role role, const std::string& 
 
 void CPortSlots::ClosePagePort()
 {
+    m_pageLine.reset();
     if (m_page) {
         m_page->Close();
-        if (m_monitor == m_page) m_monitor.reset();
+        const bool shared = m_monitor == m_page;
+        if (shared) m_monitor.reset();
         m_page.reset();
+        if (shared) MonitorPortChanged();
     }
     m_pageGateway = false;
     m_pageBaud = 0;
@@ -178,10 +191,13 @@ void CPortSlots::CloseMonitorPort()
         m_pageBaud = 0;
     }
     m_monitor.reset();
+    MonitorPortChanged();
 }
 
 void CPortSlots::EnsurePageBaud(bool showMessages, const std::string& baudText)
 {
+    // A connection over the network has no line speed.
+    if (m_pageLine) return;
     if (m_page && ToLong(ResolveBaud(baudText)) == m_pageBaud) return;
     ClosePagePort();
     OpenPagePort(showMessages, baudText);

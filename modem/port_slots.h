@@ -2,7 +2,8 @@
 // The frame's two port slots: the page modem and the monitor modem (or caller-ID unit).
 // Each slot is empty, holds an open serial line, or (page slot only) stands for a
 // gateway transport. When both settings name the same line the slots share one open
-// port: one physical line in two roles.
+// port: one physical line in two roles. A page port "tcp:host:port" is a paging terminal
+// on the network: nothing is opened or initialised, each page call connects to it.
 
 #include <memory>
 #include <string>
@@ -13,6 +14,7 @@
 #include "common/status_line.h"
 #include "modem/page_ports.h"
 #include "modem/serial_port.h"
+#include "modem/tcp_line.h"
 #include "settings/settings.h"
 
 namespace corvane {
@@ -36,10 +38,11 @@ public:
     void CloseMonitorPort() override;
     void EnsurePageBaud(bool showMessages, const std::string& baudText) override;
     bool IsMonitorOpen() const override { return m_monitor != nullptr; }
-    IBytePort* PagePort() override { return m_page.get(); }
+    IBytePort* PagePort() override { return m_pageLine ? static_cast<IBytePort*>(m_pageLine.get()) : m_page.get(); }
+    IBytePort* MonitorPort() override { return m_monitor.get(); }
+    void SetMonitorPortListener(std::function<void()> listener) override { m_monitorListener = std::move(listener); }
 
-    IBytePort* MonitorPort() { return m_monitor.get(); }
-    bool IsPageOpen() const { return m_page != nullptr; }
+    bool IsPageOpen() const { return m_page != nullptr || m_pageLine != nullptr; }
     bool IsPageGateway() const { return m_pageGateway; }
     bool SharesOnePort() const { return m_page && m_page == m_monitor; }
     // The handle as the frame's slot held it: a descriptor, -1 not open, -2 gateway.
@@ -52,6 +55,8 @@ private:
                                           bool showMessages);
     std::string ResolveBaud(const std::string& baudText);
     bool Fail(bool showMessages, const std::string& text);
+    void MonitorPortChanged();
+    bool OpenPageLine(bool showMessages, const std::string& name);  // port_slots_tcp.cpp
 
     ISettings& m_settings;
     IMessageBox& m_messageBox;
@@ -60,8 +65,10 @@ private:
     IStatusLine* m_cursor;
     std::shared_ptr<CSerialPort> m_page;
     std::shared_ptr<CSerialPort> m_monitor;
+    std::unique_ptr<CTcpLine> m_pageLine;  // the page port as a terminal on the network
     bool m_pageGateway = false;
     long m_pageBaud = 0;
+    std::function<void()> m_monitorListener;
 };
 
 }  // namespace corvane

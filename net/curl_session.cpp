@@ -1,6 +1,9 @@
 #include "net/curl_session.h"
 
 #include <poll.h>
+#include <sys/select.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -12,6 +15,25 @@ namespace {
 constexpr long kConnectTimeoutMs = 15000;
 
 }  // namespace
+
+CurlWaitSockets WaitSocketsOf(CURLM* multi)
+{
+    // The socket callback of libcurl reports only to curl_multi_socket_action; the fd
+    // sets are asked for after each curl_multi_perform instead. (A socket numbered past
+    // FD_SETSIZE is not in them: its wait then lasts the whole slice, nothing worse.)
+    fd_set readSet, writeSet, errorSet;
+    FD_ZERO(&readSet);
+    FD_ZERO(&writeSet);
+    FD_ZERO(&errorSet);
+    int maxFd = -1;
+    curl_multi_fdset(multi, &readSet, &writeSet, &errorSet, &maxFd);
+    CurlWaitSockets sockets;
+    for (int fd = 0; fd <= maxFd; ++fd) {
+        if (sockets.readFd < 0 && FD_ISSET(fd, &readSet)) sockets.readFd = fd;
+        if (sockets.writeFd < 0 && FD_ISSET(fd, &writeSet)) sockets.writeFd = fd;
+    }
+    return sockets;
+}
 
 void InitialiseCurl()
 {
@@ -32,18 +54,24 @@ void CCurlSession::Open()
     InitialiseCurl();
     m_multi = curl_multi_init();
     m_easy = curl_easy_init();
-    curl_multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, &CCurlSession::OnSocket);
-    curl_multi_setopt(m_multi, CURLMOPT_SOCKETDATA, this);
+}
+
+// libcurl says goodbye (SMTP QUIT, IMAP LOGOUT) on a connection it closes, or finishes
+// an upload that was cut off, and waits for the answer without the event pump, for up to
+// two minutes. A connection shut down first fails that at once, so that neither a
+// logoff nor a transfer cut off at a silent server ever freezes the shell.
+void CCurlSession::DropConnections()
+{
+    for (curl_socket_t socket : m_sockets) ::shutdown(socket, SHUT_RDWR);
 }
 
 void CCurlSession::Close()
 {
+    DropConnections();
     if (m_easy) curl_easy_cleanup(m_easy);
     if (m_multi) curl_multi_cleanup(m_multi);
     m_easy = nullptr;
     m_multi = nullptr;
-    m_socket = CURL_SOCKET_BAD;
-    m_socketWhat = CURL_POLL_NONE;
 }
 
 CURL* CCurlSession::Prepare()
@@ -56,25 +84,27 @@ CURL* CCurlSession::Prepare()
     curl_easy_setopt(m_easy, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
     curl_easy_setopt(m_easy, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(m_easy, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl_easy_setopt(m_easy, CURLOPT_OPENSOCKETFUNCTION, &CCurlSession::OnOpenSocket);
+    curl_easy_setopt(m_easy, CURLOPT_OPENSOCKETDATA, this);
+    curl_easy_setopt(m_easy, CURLOPT_CLOSESOCKETFUNCTION, &CCurlSession::OnCloseSocket);
+    curl_easy_setopt(m_easy, CURLOPT_CLOSESOCKETDATA, this);
     // Tests bring a CA of their own; users rely on the system's store.
     if (const char* caFile = std::getenv("CORVANE_CA_FILE"); caFile && *caFile)
         curl_easy_setopt(m_easy, CURLOPT_CAINFO, caFile);
     return m_easy;
 }
 
-int CCurlSession::OnSocket(CURL*, curl_socket_t socket, int what, void* self, void*)
+curl_socket_t CCurlSession::OnOpenSocket(void* self, curlsocktype, curl_sockaddr* address)
 {
-    auto* session = static_cast<CCurlSession*>(self);
-    if (what == CURL_POLL_REMOVE) {
-        if (session->m_socket == socket) {
-            session->m_socket = CURL_SOCKET_BAD;
-            session->m_socketWhat = CURL_POLL_NONE;
-        }
-        return 0;
-    }
-    session->m_socket = socket;
-    session->m_socketWhat = what;
-    return 0;
+    curl_socket_t socket = ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+    if (socket != CURL_SOCKET_BAD) static_cast<CCurlSession*>(self)->m_sockets.insert(socket);
+    return socket;
+}
+
+int CCurlSession::OnCloseSocket(void* self, curl_socket_t socket)
+{
+    static_cast<CCurlSession*>(self)->m_sockets.erase(socket);
+    return ::close(socket);
 }
 
 CurlOutcome CCurlSession::Perform(int timeoutMs, bool takeEvents)
@@ -108,10 +138,10 @@ CurlOutcome CCurlSession::Perform(int timeoutMs, bool takeEvents)
         // The pump waits for a readable descriptor only: a socket that libcurl wants to
         // write to (a connect in progress, a large upload) is looked at directly and
         // the pump only takes its events meanwhile.
-        int readFd = -1;
-        if (m_socket != CURL_SOCKET_BAD && (m_socketWhat & CURL_POLL_IN)) readFd = m_socket;
-        if (m_socket != CURL_SOCKET_BAD && (m_socketWhat & CURL_POLL_OUT)) {
-            pollfd p{m_socket, POLLOUT, 0};
+        CurlWaitSockets sockets = WaitSocketsOf(m_multi);
+        int readFd = sockets.readFd;
+        if (sockets.writeFd >= 0) {
+            pollfd p{sockets.writeFd, POLLOUT, 0};
             if (::poll(&p, 1, 0) > 0) wait = 0;
             else wait = std::min(wait, 5);
         }
@@ -124,6 +154,7 @@ CurlOutcome CCurlSession::Perform(int timeoutMs, bool takeEvents)
     if (done) curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &outcome.responseCode);
     outcome.error = m_errorBuffer;
     if (outcome.error.empty() && outcome.code != CURLE_OK) outcome.error = curl_easy_strerror(outcome.code);
+    if (!done) DropConnections();  // see DropConnections: no goodbye waited for
     curl_multi_remove_handle(m_multi, m_easy);
     if (outcome.cancelled || outcome.timedOut) {
         // A transfer cut off in the middle leaves its connection in an unknown state.

@@ -16,6 +16,7 @@
 #include <curl/curl.h>
 
 #include <cstdint>
+#include <set>
 #include <string>
 
 #include "common/clock.h"
@@ -52,18 +53,27 @@ public:
 
 private:
     void Open();
-    static int OnSocket(CURL* easy, curl_socket_t socket, int what, void* self, void* socketData);
+    void DropConnections();
+    static curl_socket_t OnOpenSocket(void* self, curlsocktype purpose, curl_sockaddr* address);
+    static int OnCloseSocket(void* self, curl_socket_t socket);
 
     IEventPump& m_pump;
     const IClock& m_clock;
     CURLM* m_multi = nullptr;
     CURL* m_easy = nullptr;
-    curl_socket_t m_socket = CURL_SOCKET_BAD;  // the socket libcurl waits on, if any
-    int m_socketWhat = CURL_POLL_NONE;
+    std::set<curl_socket_t> m_sockets;  // every connection libcurl holds open for this session
     char m_errorBuffer[CURL_ERROR_SIZE] = {};
 };
 
 // libcurl is initialised once per process, before any thread starts.
 void InitialiseCurl();
+
+// What the transfers of multi wait for now: a socket to become readable (-1: none) and
+// whether one waits to become writable.
+struct CurlWaitSockets {
+    int readFd = -1;
+    int writeFd = -1;
+};
+CurlWaitSockets WaitSocketsOf(CURLM* multi);
 
 }  // namespace corvane

@@ -141,11 +141,19 @@ std::string SnppNumericText(std::string_view digits)
     return out;
 }
 
-CSnppClient::CSnppClient(SnppClientDeps deps, const std::string& dialString, int retries)
+CSnppClient::CSnppClient(SnppClientDeps deps, const std::string& dialString, int retries, const std::string& password)
     : m(deps), m_retries(retries)
 {
-    // "SNPP:" is dropped; the rest is a host, or a host, ':' and a port.
+    // "SNPP:" is dropped; the rest is a host, or a host, ':' and a port, after the login
+    // when there is one. A host name holds no '@', a password may.
     std::string rest = dialString.size() > 5 ? dialString.substr(5) : std::string();
+    if (const std::size_t at = rest.rfind('@'); at != std::string::npos) {
+        const std::string login = rest.substr(0, at);
+        rest.erase(0, at + 1);
+        const std::size_t colon = login.find(':');
+        m_user = login.substr(0, colon);
+        m_password = colon == std::string::npos ? password : login.substr(colon + 1);
+    }
     std::size_t colon = rest.find(':');
     if (colon == std::string::npos) {
         m_host = rest;
@@ -391,7 +399,55 @@ bool CSnppClient::Connect()
         ResetStatus();
         return false;
     }
-    return true;
+    m_loggedIn = false;
+    if (m_user.empty()) return true;
+    const int login = LogIn();
+    if (login == 0) return true;
+    m_error = login;
+    // A refusal leaves the connection usable: QUIT is said. Anything else drops it.
+    if (login != kSnppCancelled && m_loginRefused) {
+        Close();
+    } else {
+        CloseSocket();
+        ResetStatus();
+    }
+    return false;
+}
+
+// The login, for a server that wants one: 0, 105 when it was not accepted (the server's
+// words are kept for the message), 109 when the user cancelled. Logged in, the client
+// asks for its pages to be queued (SITE JQUEUE): a server that otherwise answers SEND
+// only once the page has reached the pager would outlast the wait for the answer. A
+// server that does not know the request refuses it, which changes nothing.
+int CSnppClient::LogIn()
+{
+    std::string command = "LOGI " + CleanSnppText(m_user);
+    if (!m_password.empty()) command += " " + CleanSnppText(m_password);
+    const Reply reply = Transact(command + "\r\n");
+    if (reply.kind == ReplyKind::Cancelled) return kSnppCancelled;
+    if (reply.kind != ReplyKind::Answer || reply.code < 200 || reply.code > 299) {
+        m_serverText = reply.kind == ReplyKind::Answer ? reply.text : std::string(kSnppNoResponseText);
+        // A wrong name or password stays wrong: only a server that is busy for now
+        // (4xx) or silent is tried again.
+        m_loginRefused = reply.kind == ReplyKind::Answer && reply.code >= 500;
+        return kSnppBadGreeting;
+    }
+    const Reply queued = Transact("SITE JQUEUE yes\r\n");
+    if (queued.kind == ReplyKind::Cancelled) return kSnppCancelled;
+    if (queued.kind != ReplyKind::Answer) {
+        m_serverText = kSnppNoResponseText;
+        return kSnppBadGreeting;
+    }
+    m_loggedIn = true;
+    return 0;
+}
+
+// RESE clears the server's page state. Some servers take it as the end of the login as
+// well, so a client that logs in does so again before its next page.
+CSnppClient::Reply CSnppClient::Reset()
+{
+    m_loggedIn = false;
+    return Transact("RESE\r\n");
 }
 
 // Up to retries + 1 attempts; a cancel ends them. Used for the first connection and
@@ -399,9 +455,10 @@ bool CSnppClient::Connect()
 bool CSnppClient::ConnectWithRetries()
 {
     CWaitCursor cursor(m.status);
+    m_loginRefused = false;
     for (int attempt = 0; attempt < Attempts(); ++attempt) {
         if (Connect()) return true;
-        if (m_error == kSnppCancelled) return false;
+        if (m_error == kSnppCancelled || m_loginRefused) return false;
     }
     return false;
 }
@@ -415,6 +472,17 @@ int CSnppClient::SendOnePage(const QueuedPage& page)
 {
     if (m_socket < 0) return m_error;
     m_lastPin = page.pin;
+    if (!m_user.empty() && !m_loggedIn) {
+        const int login = LogIn();
+        if (login == kSnppCancelled) {
+            Close();
+            return m_error = kSnppCancelled;
+        }
+        if (login != 0) {
+            CloseSocket();  // the next try connects (and logs in) afresh
+            return m_error = login;
+        }
+    }
     struct Step {
         std::string command;
         int rejected;
@@ -446,14 +514,14 @@ int CSnppClient::SendOnePage(const QueuedPage& page)
         case ReplyClass::Failed:
             m_error = step.rejected;
             m_serverText = reply.text;
-            if (Transact("RESE\r\n").kind == ReplyKind::Cancelled) {
+            if (Reset().kind == ReplyKind::Cancelled) {
                 Close();
                 m_error = kSnppCancelled;
             }
             return m_error;
         }
     }
-    Transact("RESE\r\n");  // the reply does not matter; a cancel here is seen by SendAll
+    Reset();  // the reply does not matter; a cancel here is seen by SendAll
     return 0;
 }
 

@@ -3,7 +3,8 @@
 //
 // One client serves one delivery run: pages are added (several pagers and the parts of
 // a split message share one connection), SendAll connects, sends each page as
-// PAGE / MESS / SEND followed by RESE, says QUIT and closes. Each page's entry receives
+// PAGE / MESS / SEND followed by RESE, says QUIT and closes. A server that wants a login
+// is given one (LOGI) after its greeting and after every RESE. Each page's entry receives
 // its own result. The client waits on its socket through the event pump, so the shell
 // stays alive and the user can cancel; every wait is measured on the clock.
 
@@ -45,8 +46,10 @@ std::string SnppNumericText(std::string_view digits);
 class CSnppClient final : public IPageCall {
 public:
     // dialString is the pager's PhoneNumber: "SNPP:" and a host, or a host, ':' and a
-    // port. retries is the number of further attempts after a failed one ("DialAttempts").
-    CSnppClient(SnppClientDeps deps, const std::string& dialString, int retries);
+    // port; "user@" or "user:password@" in front of the host makes the client log in as
+    // user, with that password or else with password (the service's). retries is the
+    // number of further attempts after a failed one ("DialAttempts").
+    CSnppClient(SnppClientDeps deps, const std::string& dialString, int retries, const std::string& password = "");
     ~CSnppClient() override;
     CSnppClient(const CSnppClient&) = delete;
     CSnppClient& operator=(const CSnppClient&) = delete;
@@ -76,6 +79,7 @@ public:
     std::string ErrorText() const;
 
     const std::string& host() const { return m_host; }
+    const std::string& user() const { return m_user; }
     int port() const { return m_port; }
     int error() const { return m_error; }
     int socketError() const { return m_socketError; }
@@ -110,6 +114,8 @@ private:
     static ReplyClass Classify(const Reply& reply);
 
     bool Connect();
+    int LogIn();
+    Reply Reset();
     int OpenConnection(int fd);
     bool ConnectWithRetries();
     int SendOnePage(const QueuedPage& page);
@@ -125,6 +131,10 @@ private:
     SnppClientDeps m;
     std::string m_host;
     int m_port = kSnppDefaultPort;
+    std::string m_user;  // empty: the server is not asked for a login
+    std::string m_password;
+    bool m_loggedIn = false;
+    bool m_loginRefused = false;  // for good: no further attempts
     int m_retries;
     int m_socket = -1;
     bool m_cancelled = false;

@@ -13,6 +13,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb x11-xserver-utils x11-apps xdotool imagemagick socat poppler-utils trayer
   libnet-snpp-perl procps dbus locales
+  # the Debian package (cpack -G DEB) and its test: dependencies, man pages
+  dpkg-dev file man-db
   # the real servers of the integration tests (tests/servers/test_servers.sh)
   dovecot-imapd python3-aiosmtpd radicale apache2-utils tzdata unixodbc libsqliteodbc
   odbc-postgresql postgresql-15 sqlite3 hylafax-server openssl curl ccache

@@ -22,6 +22,8 @@ namespace key {
 CORVANE_PREF(AutoExit, "0")
 CORVANE_PREF(AutoMinimize, "0")
 CORVANE_PREF(AutoPagerCode, "")  // only written, as "-1", when an automatic destination is deleted
+CORVANE_PREF(CalendarFiles, "")  // for "SPlusMonitor": one .ics file, or a folder of them
+CORVANE_PREF(CalendarUrl, "")    // for "OutlookMonitor": a CalDAV calendar collection
 CORVANE_PREF(CIDPopup, "0")
 CORVANE_PREF(Column1Width, "151")
 CORVANE_PREF(Column2Width, "90")
@@ -75,6 +77,11 @@ CORVANE_PREF(TaskbarButton, "1")
 CORVANE_PREF(ViewMode, "0")
 CORVANE_PREF(Voice1Label, "Work")
 CORVANE_PREF(Voice2Label, "Home")
+// The mail servers: the inbox ("imap://host:port/INBOX", "imaps://host/INBOX"), where
+// mail is sent ("smtp://host:port", "smtps://host") and the sender of gateway mail.
+CORVANE_PREF(MailImapServer, "")
+CORVANE_PREF(MailSmtpServer, "")
+CORVANE_PREF(MailFromAddress, "")
 
 // Section "Pager".
 inline constexpr SettingKey DialAttempts{"Pager", "DialAttempts", "5"};

@@ -4,6 +4,7 @@
 // without windows.
 
 #include "app/core/monitoring_control.h"
+#include "callmon/caller_id_view.h"
 #include "common/main_view.h"
 
 namespace corvane {
@@ -17,7 +18,8 @@ struct SwitchState {
     bool paused = false;       // Pause Page Queue's check mark
 };
 
-class IFrameShell : public IMainView, public IMonitoringView {
+// The caller-ID pop-up's virtuals (ICallerIdView) do nothing unless a shell shows it.
+class IFrameShell : public IMainView, public IMonitoringView, public ICallerIdView {
 public:
     // The tick's close request: close the main window as the user's Close would.
     virtual void CloseProgram() = 0;

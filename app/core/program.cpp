@@ -4,6 +4,8 @@
 
 #include "app/core/command_client.h"
 #include "common/file_io.h"
+#include "mail/mail_system.h"
+#include "net/paging_server_listener.h"
 #include "modem/port_slots.h"
 #include "settings/ini_settings.h"
 
@@ -47,12 +49,13 @@ bool CProgram::Create(const ShellParts& parts)
     m_settings = std::make_unique<CIniSettings>(m_options.title);
 
     m_ports = std::make_unique<CPortSlots>(*m_settings, parts.messageBox, parts.pump, parts.clock, &parts.shell);
-    m_transports = std::make_unique<CTransports>(
-        TransportDeps{*m_settings, *m_ports, &parts.shell, parts.pump, parts.clock, parts.messageBox});
+    m_mail = std::make_unique<CMailSystem>(MailSystemDeps{*m_settings, parts.pump, parts.clock, parts.messageBox});
+    m_transports = std::make_unique<CTransports>(TransportDeps{*m_settings, *m_ports, &parts.shell, parts.pump,
+                                                               parts.clock, parts.messageBox, m_mail.get()});
     ChooseDataDir(parts.messageBox);
     m_runState = std::make_unique<CRunState>(RunStateDeps{*m_settings, parts.messageBox, parts.shell, parts.pump,
                                                           parts.clock, *m_ports, *m_transports, parts.hooks,
-                                                          m_options.title, m_dataDir});
+                                                          m_options.title, m_dataDir, &parts.reactor, m_mail.get()});
 
     m_server = std::make_unique<CCommandServer>(parts.reactor, parts.clock, m_runState->Commands());
     if (m_server->Start(m_options.title) == ServerStart::AlreadyRunning) {
@@ -63,11 +66,22 @@ bool CProgram::Create(const ShellParts& parts)
     // Without a command server the program still runs: commands then arrive only by
     // the command line and command files.
 
+    ListenForPagingServer();
+    m_mail->Initialize();
     m_runState->Create(m_options.quiet, m_options.commandScanSeconds, m_options.commandFileSpec);
     m_settings->Write(key::MAPIMarkRead, m_options.markMailRead ? "1" : "0");
     m_runState->QueueCommandLinePages(m_options.pageCommands);
     if (m_options.hasCommandFile) m_runState->QueueCommandFile(m_options.commandFile);
     return true;
+}
+
+// With the paging server as the page port, the server's messages are listened for. A
+// port that cannot be had costs only those messages: pages are still sent.
+void CProgram::ListenForPagingServer()
+{
+    if (m_settings->Get(key::PagePort) != "SV") return;
+    m_listener = std::make_unique<CPagingServerListener>(m_parts->reactor, m_parts->messageBox);
+    if (!m_listener->Listen(m_settings->GetInt(key::IPPort))) m_listener.reset();
 }
 
 void CProgram::StartMonitoringServices()
@@ -93,6 +107,9 @@ void CProgram::Shutdown()
     if (!m_runState) return;
     m_ports->ClosePagePort();
     m_ports->CloseMonitorPort();
+    m_mail->Logoff();
+    m_mail->Terminate();
+    m_listener.reset();
     m_runState->Monitoring().StopScreenSaverDetection();
     if (m_hookChannel.ReadFd() >= 0) m_parts->reactor.Unwatch(m_hookChannel.ReadFd());
     m_hookChannel.Close();

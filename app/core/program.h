@@ -20,6 +20,8 @@
 
 namespace corvane {
 
+class CMailSystem;
+class CPagingServerListener;
 class CPortSlots;
 
 struct ShellParts {
@@ -69,11 +71,14 @@ public:
 
 private:
     void ChooseDataDir(IMessageBox& messageBox);
+    void ListenForPagingServer();
 
     CommandLineOptions m_options;
     std::string m_dataDir;
     std::unique_ptr<ISettings> m_settings;
     std::unique_ptr<CPortSlots> m_ports;
+    std::unique_ptr<CMailSystem> m_mail;
+    std::unique_ptr<CPagingServerListener> m_listener;
     std::unique_ptr<CTransports> m_transports;
     std::unique_ptr<CRunState> m_runState;
     std::unique_ptr<CCommandServer> m_server;

@@ -10,6 +10,7 @@
 #include "common/decimal.h"
 #include "common/file_io.h"
 #include "engine/send_run.h"
+#include "mail/mail_system.h"
 
 namespace corvane {
 namespace {
@@ -41,7 +42,12 @@ CRunState::CRunState(RunStateDeps deps)
       m_files{m_d.dataDir, m_d.settings, m_d.messageBox},
       m_topics(m_queue, static_cast<ICommandShell&>(*this)),
       m_monitoring(std::make_unique<CMonitoringControl>(m_d.hooks, m_d.pump, m_d.clock, m_d.shell,
-                                                        static_cast<ISeenMailLists&>(*this), m_d.title))
+                                                        static_cast<ISeenMailLists&>(*this), m_d.title)),
+      m_pim(std::make_unique<CPimMonitor>(PimMonitorDeps{m_d.settings, m_d.messageBox, m_d.shell, m_d.pump, m_d.clock,
+                                                         m_d.ports, m_d.transports, m_files})),
+      m_callPages(std::make_unique<CCallMonitor>(CallMonitorDeps{
+          m_d.settings, m_d.messageBox, m_d.shell, m_d.shell, m_d.pump, m_d.clock, m_d.ports, m_d.transports,
+          m_d.reactor, m_queue, m_pagers, m_files}))
 {
 }
 
@@ -58,18 +64,31 @@ void CRunState::Create(bool quiet, int commandScanSeconds, const std::string& co
     CreateIfMissing(m_d.dataDir + "errorlog.txt");
     ReadIntervals();
 
-    // Mail filters, scheduled pages and Dashnote messages have no part in this program
-    // yet; the texts and the pagers are loaded in their order.
+    // Mail filters and Dashnote messages have no part in this program yet; the texts,
+    // the pagers and the scheduled pages are loaded in their order.
     m_messages = LoadMessages(m_files.Path("MESSAGES.DAT"));
     m_pagers.Reload(m_files);
     m_lastRescan = m_lastCommandScan = m_d.clock.Now();
+    m_schedules.Load(m_files.Path(kSchedulesFile), m_d.clock.Now());
     m_spool = std::make_unique<CPageSpool>(SpoolFolder(m_d.dataDir, m_d.title), m_d.clock);
     StartSpool(*m_spool, m_queue, m_d.messageBox);
 
     ApplyCallMonitor();
     ApplyMailMonitor();
     ApplyPimMonitor();
+    LogonForGateway();
     ShowSwitches();
+}
+
+// Pages that go through a gateway need the mail system from the start. A refused logon
+// is not shown here (the first page says it); a secure connection that failed is, since
+// nothing else would tell why.
+void CRunState::LogonForGateway()
+{
+    if (!m_d.mail || !IsGatewayPort(m_d.settings.Get(key::PagePort))) return;
+    int status = m_d.mail->Logon();
+    std::string text = MailLogonErrorText(status, m_d.mail->LastError());
+    if (!text.empty()) m_d.messageBox.Show(text, kMailErrorCaption, MbIcon::Warning, MbButtons::Ok);
 }
 
 void CRunState::ReadIntervals()
@@ -115,11 +134,13 @@ void CRunState::OnTick()
         SendTriggerStep();
     }
     CommandFileStep();
-    // The caller-ID line poll and the scheduled pages belong to monitors that are not
-    // part of this program yet.
+    m_callPages->PollCallerId((m_monitoringState == 2 && m_callMonitor) || m_callerIdPopup);
+    ScheduleStep();
     TrayStep();
     MonitoringStartStep();
     MonitoringEndStep();
+    if (m_monitoringState == 2) m_callPages->MonitorTick(m_callMonitor != 0);
+    PimStep();
     if (m_spool) TickSpool(*m_spool, m_queue, m_d.messageBox);
 }
 
@@ -187,6 +208,7 @@ void CRunState::MonitoringStartStep()
         // The call monitor stays off for this period; the end of monitoring reads it again.
         if (!opened && m_callMonitor && m_monitoringPeriod == period && m_monitoringState == 2) m_callMonitor = 0;
     }
+    if (m_pimMonitor) m_pim->StartMonitoring();
     ShowSwitches();
     WarnAboutMonitorsWithoutPages();
 }
@@ -236,6 +258,7 @@ void CRunState::MonitoringEndStep()
         return;
     }
     m_cancelPosted = false;
+    m_callPages->DiscardPendingPages();
     if (!m_callerIdPopup) m_d.ports.CloseMonitorPort();
     m_monitoringState = 0;
     // A call monitor switched off for the period because its modem would not open.
@@ -322,20 +345,7 @@ void CRunState::ApplyMailMonitor()
 
 void CRunState::ApplyPimMonitor()
 {
-    if (!m_d.settings.IsOn(key::ScheduleReminders)) {
-        m_pimMonitor = 0;
-        return;
-    }
-    // No calendar can be opened by this program yet: a selected one fails to open, and
-    // its selection is cleared, Schedule+ first.
-    for (const SettingKey* selection : {&key::SPlusMonitor, &key::OutlookMonitor}) {
-        if (!m_d.settings.IsOn(*selection)) continue;
-        m_d.settings.Write(key::ScheduleReminders, "0");
-        m_d.settings.Write(*selection, "0");
-        m_pimMonitor = 0;
-        return;
-    }
-    m_pimMonitor = 1;
+    m_pimMonitor = m_pim->Apply() ? 1 : 0;
 }
 
 void CRunState::ToggleCallerIdPopup()

@@ -10,18 +10,24 @@
 #include "app/core/command_topics.h"
 #include "app/core/frame_shell.h"
 #include "app/core/monitoring_control.h"
+#include "callmon/call_monitor.h"
 #include "common/clock.h"
 #include "common/event_pump.h"
 #include "common/message_box.h"
+#include "common/reactor.h"
 #include "directory/message_texts.h"
 #include "directory/pager_list.h"
 #include "engine/page_request.h"
 #include "engine/page_spool.h"
 #include "transport/page_transport.h"
 #include "modem/page_ports.h"
+#include "pim/pim_monitor.h"
+#include "pim/schedule_list.h"
 #include "settings/settings.h"
 
 namespace corvane {
+
+class CMailSystem;
 
 struct RunStateDeps {
     ISettings& settings;
@@ -34,6 +40,8 @@ struct RunStateDeps {
     IHookLibrary& hooks;
     std::string title;    // the program title (after -K)
     std::string dataDir;  // ends with '/'
+    IReactor* reactor = nullptr;  // watches the monitor line; null: it is read on the tick
+    CMailSystem* mail = nullptr;  // the mail system; none in suites that need no mail
 };
 
 // The tick's own settings, kept while running and read again when the preferences close.
@@ -74,9 +82,12 @@ public:
     void SendTestPage(const PagerRecord& edited);
 
     CMonitoringControl& Monitoring() { return *m_monitoring; }
+    CCallMonitor& CallMonitor() { return *m_callPages; }
     ICommandHandler& Commands() { return m_topics; }
     CPageQueue& Queue() { return m_queue; }
     CPagerList& Pagers() { return m_pagers; }
+    CScheduleList& Schedules() { return m_schedules; }
+    CPimMonitor& Pim() { return *m_pim; }
     const DataFiles& Files() const { return m_files; }
     const MessageTexts& Messages() const { return m_messages; }
     SwitchState Switches() const;
@@ -96,6 +107,7 @@ private:
     void ApplyCallMonitor();
     void ApplyMailMonitor();
     void ApplyPimMonitor();
+    void LogonForGateway();
     bool AnyPagerWith(std::uint16_t flag) const;
     bool ToggleOn(int& currentSwitch, const SettingKey& key, std::uint16_t flag, const char* refusal);
     void ShowSwitches() { m_d.shell.ShowSwitches(Switches()); }
@@ -104,6 +116,8 @@ private:
     void RescanStep();
     void SendTriggerStep();
     void CommandFileStep();
+    void ScheduleStep();  // run_state_pim.cpp
+    void PimStep();       // run_state_pim.cpp
     void TrayStep();
     void MonitoringStartStep();
     void WarnAboutMonitorsWithoutPages();
@@ -117,6 +131,9 @@ private:
     MessageTexts m_messages;
     CCommandTopics m_topics;
     std::unique_ptr<CMonitoringControl> m_monitoring;
+    CScheduleList m_schedules;
+    std::unique_ptr<CPimMonitor> m_pim;
+    std::unique_ptr<CCallMonitor> m_callPages;
     TickIntervals m_intervals;
 
     int m_callMonitor = 0;

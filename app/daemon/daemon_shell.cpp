@@ -5,10 +5,27 @@
 #include "common/poll_pump.h"
 
 namespace corvane {
+namespace {
+
+// One box is one line: a text that holds line breaks (one sent by the paging server)
+// has them as blanks, and none at its end.
+std::string OneLine(const std::string& text)
+{
+    std::string line = text;
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    std::string joined;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '\r' && i + 1 < line.size() && line[i + 1] == '\n') continue;
+        joined += line[i] == '\r' || line[i] == '\n' ? ' ' : line[i];
+    }
+    return joined;
+}
+
+}  // namespace
 
 MbAnswer CStderrMessageBox::Show(const std::string& text, const std::string& caption, MbIcon, MbButtons buttons)
 {
-    std::string line = caption + ": " + text + "\n";
+    std::string line = caption + ": " + OneLine(text) + "\n";
     std::size_t done = 0;
     while (done < line.size()) {
         ssize_t n = ::write(STDERR_FILENO, line.data() + done, line.size() - done);

@@ -17,6 +17,7 @@ const QColor kWave(255, 220, 120);
 
 // A pager seen from the front: dark body, a display and one button; while paging the
 // display glows and waves leave its top corner.
+// packaging/corvane.svg draws the idle pager for the desktop entry: change both together.
 void DrawPager(QPainter& p, const QRectF& box, const QColor& screen, bool waves)
 {
     p.save();
@@ -173,6 +174,51 @@ QIcon PauseIcon()
         p.setBrush(QColor(235, 160, 40));
         p.drawRoundedRect(QRectF(6, 3, 4.5, 16), 1, 1);
         p.drawRoundedRect(QRectF(13.5, 3, 4.5, 16), 1, 1);
+    });
+}
+
+QIcon MonitorPimIcon()
+{
+    // A calendar page with its two rings.
+    return ToolIcon([](QPainter& p) {
+        p.setPen(QPen(QColor(40, 40, 60), 1));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4, 5, 16, 14));
+        p.setBrush(QColor(200, 40, 40));
+        p.drawRect(QRectF(4, 5, 16, 4));
+        p.setPen(QPen(QColor(40, 40, 60), 1.5));
+        p.drawLine(QPointF(8, 3), QPointF(8, 7));
+        p.drawLine(QPointF(16, 3), QPointF(16, 7));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(40, 40, 60));
+        for (int row = 0; row < 2; ++row)
+            for (int col = 0; col < 4; ++col) p.drawRect(QRectF(6 + col * 3.5, 11 + row * 3.5, 2, 2));
+    });
+}
+
+// A telephone handset with a ring beside it: the call monitor.
+QIcon PhoneIcon()
+{
+    return ToolIcon([](QPainter& p) {
+        p.setPen(QPen(QColor(20, 30, 20), 1.2));
+        p.setBrush(QColor(50, 120, 70));
+        QPainterPath handset;
+        handset.moveTo(4, 6);
+        handset.quadTo(4, 18, 16, 19);
+        handset.lineTo(18, 15.5);
+        handset.lineTo(14.5, 13);
+        handset.lineTo(12.5, 15);
+        handset.quadTo(8.5, 13, 8, 9.5);
+        handset.lineTo(10, 7.5);
+        handset.lineTo(7.5, 4);
+        handset.closeSubpath();
+        p.drawPath(handset);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(255, 200, 60), 1.4, Qt::SolidLine, Qt::RoundCap));
+        for (int i = 1; i <= 2; ++i) {
+            const qreal r = 3.0 * i;
+            p.drawArc(QRectF(15 - r, 8 - r, 2 * r, 2 * r), 0 * 16, 90 * 16);
+        }
     });
 }
 

@@ -15,6 +15,8 @@ QIcon GroupRowIcon();
 QIcon ScreenSaverIcon();
 QIcon MonitoringIcon();
 QIcon PauseIcon();
+QIcon MonitorPimIcon();
+QIcon PhoneIcon();
 
 inline constexpr int kSplashWidth = 450;
 inline constexpr int kSplashHeight = 300;

@@ -14,10 +14,15 @@
 #include <QThread>
 #include <QToolBar>
 
+#include <algorithm>
+
 #include "app/core/run_state.h"
 #include "app/gui/artwork.h"
+#include "app/gui/dialogs/caller_id_popup_window.h"
 #include "app/gui/dialogs/dialog_commands.h"
 #include "app/gui/dialogs/pager_message_dialog.h"
+#include "app/gui/dialogs/schedule_page_dialog.h"
+#include "app/gui/dialogs/voice_dial_dialog.h"
 #include "app/gui/pager_list_form.h"
 #include "app/gui/qt_event_pump.h"
 #include "common/decimal.h"
@@ -78,6 +83,13 @@ void CCorvaneFrame::BuildMenus()
     m_logPagesTo->setObjectName("logPagesToAction");
     connect(m_logPagesTo, &QAction::triggered, this,
             [this] { CallDialogs([](CDialogCommands& d) { d.LogPagesTo(); }); });
+    QAction* printSetup = file->addAction(tr("Print Set&up..."));
+    printSetup->setObjectName("printSetupAction");
+    connect(printSetup, &QAction::triggered, this, [this] { CallDialogs([](CDialogCommands& d) { d.PrintSetup(); }); });
+    QAction* printPagers = file->addAction(tr("&Print Pager List..."));
+    printPagers->setObjectName("printPagerListAction");
+    connect(printPagers, &QAction::triggered, this,
+            [this] { CallDialogs([](CDialogCommands& d) { d.PrintPagerList(); }); });
     file->addSeparator();
     m_exit = file->addAction(tr("E&xit"), this, &CCorvaneFrame::RequestExit);
     m_exit->setObjectName("exitAction");
@@ -88,7 +100,13 @@ void CCorvaneFrame::BuildMenus()
     m_manualMonitoring = action->addAction(MonitoringIcon(), tr("Monitor &Without Screen Saver"));
     m_manualMonitoring->setObjectName("manualMonitoringAction");
     m_manualMonitoring->setCheckable(true);
+    m_monitorPhone = action->addAction(PhoneIcon(), tr("Monitor &Phone"));
+    m_monitorPhone->setObjectName("monitorPhoneAction");
+    m_monitorPhone->setCheckable(true);
     action->addSeparator();
+    m_monitorPim = action->addAction(MonitorPimIcon(), tr("Monitor PIM &Reminders"));
+    m_monitorPim->setObjectName("monitorPimAction");
+    m_monitorPim->setCheckable(true);
     m_callerIdPopup = action->addAction(tr("&Caller ID Popup"));
     m_callerIdPopup->setObjectName("callerIdPopupAction");
     m_callerIdPopup->setCheckable(true);
@@ -101,7 +119,9 @@ void CCorvaneFrame::BuildMenus()
     connect(m_manualMonitoring, &QAction::triggered, this,
             [this] { CallCore([this] { m_runState->Monitoring().ToggleManualMonitoring(); }); });
     connect(m_callerIdPopup, &QAction::triggered, this, [this] { CallCore([this] { m_runState->ToggleCallerIdPopup(); }); });
+    connect(m_monitorPhone, &QAction::triggered, this, [this] { CallCore([this] { m_runState->ToggleMonitorPhone(); }); });
     connect(m_pause, &QAction::triggered, this, [this] { CallCore([this] { m_runState->TogglePause(); }); });
+    connect(m_monitorPim, &QAction::triggered, this, [this] { CallCore([this] { m_runState->ToggleMonitorPim(); }); });
 
     // Each command shows its own refusals (monitoring, the password) and its dialog.
     m_configure = menuBar()->addMenu(tr("&Configure"));
@@ -118,10 +138,23 @@ void CCorvaneFrame::BuildMenus()
     m_configure->addSeparator();
     addConfigure(tr("Pass&word..."), "configurePasswordAction", &CDialogCommands::ConfigurePassword);
 
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    view->setObjectName("viewMenu");
+    m_scheduledPages = view->addAction(tr("&Scheduled Pages..."));
+    m_scheduledPages->setObjectName("scheduledPagesAction");
+    connect(m_scheduledPages, &QAction::triggered, this,
+            [this] { CallDialogs([](CDialogCommands& d) { d.ScheduledPages(); }); });
+    QAction* pageLog = view->addAction(tr("Page &Log..."));
+    pageLog->setObjectName("pageLogAction");
+    connect(pageLog, &QAction::triggered, this, [this] { CallDialogs([](CDialogCommands& d) { d.ViewPageLog(); }); });
+
     QToolBar* tools = addToolBar(tr("Toolbar"));
     tools->setObjectName("toolbar");
     tools->setMovable(false);
     tools->setIconSize(QSize(24, 22));
+    tools->addAction(m_monitorPhone);
+    tools->addAction(m_monitorPim);
+    tools->addSeparator();
     tools->addAction(m_manualMonitoring);
     tools->addAction(m_activateScreenSaver);
     tools->addSeparator();
@@ -178,7 +211,43 @@ void CCorvaneFrame::ConnectSendCommands()
             [this] { CallDialogs([this](CDialogCommands& d) { d.Page(m_form->View()); }); });
     connect(m_form, &CPagerListForm::resubmitClicked, this,
             [this] { CallDialogs([this](CDialogCommands& d) { d.Resubmit(m_form->View()); }); });
+    connect(m_form, &CPagerListForm::scheduleClicked, this,
+            [this] { CallDialogs([this](CDialogCommands& d) { d.Schedule(m_form->View()); }); });
     connect(m_form, &CPagerListForm::rowDoubleClicked, this, &CCorvaneFrame::OnRowDoubleClicked);
+    connect(m_form, &CPagerListForm::voiceClicked, this, [this] { OnVoiceDial(VoiceButton::Voice); });
+    connect(m_form, &CPagerListForm::otherClicked, this, [this] { OnVoiceDial(VoiceButton::Other); });
+}
+
+// The Voice and Other buttons dial a number of the first selected pager; with two voice
+// numbers the user picks one.
+void CCorvaneFrame::OnVoiceDial(VoiceButton button)
+{
+    if (!m_runState || !m_settings) return;
+    const FormView view = m_form->View();
+    auto row = std::find_if(view.rows.begin(), view.rows.end(), [](const FormRow& r) { return r.selected && !r.group; });
+    const PagerRecord* pager = row == view.rows.end() ? nullptr : m_runState->Pagers().FindByCode(row->code);
+    if (!pager) return;
+    const std::vector<VoiceNumber> numbers = VoiceNumbersOf(*pager, *m_settings, button);
+    if (numbers.empty()) {
+        CallCore([&] {
+            m_runState->Files().messageBox.Show("There is no number to dial for " + pager->UserName + ".", "Voice Dial",
+                                                MbIcon::Warning, MbButtons::Ok);
+        });
+        return;
+    }
+    std::string number = numbers.front().number;
+    if (numbers.size() > 1) {
+        QMenu choice(this);
+        choice.setObjectName("voiceNumberMenu");
+        for (const VoiceNumber& n : numbers)
+            choice.addAction(QString::fromStdString(n.label + ": " + n.number))->setData(QString::fromStdString(n.number));
+        QPushButton* from = button == VoiceButton::Voice ? m_form->VoiceButton() : m_form->OtherButton();
+        QAction* chosen = choice.exec(from->mapToGlobal(QPoint(0, from->height())));
+        if (!chosen || !m_runState) return;
+        number = chosen->data().toString().toStdString();
+    }
+    const PagerRecord dialled = *pager;
+    CallCore([&] { RunVoiceDial(*m_runState, dialled, number, this); });
 }
 
 void CCorvaneFrame::OnRowDoubleClicked(int row)
@@ -293,7 +362,9 @@ void CCorvaneFrame::SyncChecks()
     SwitchState switches = m_runState->Switches();
     // A toggle that was refused (a No to the question) leaves its check mark as it was.
     m_callerIdPopup->setChecked(switches.callerIdPopup);
+    m_monitorPhone->setChecked(switches.callMonitor);
     m_pause->setChecked(switches.paused);
+    m_monitorPim->setChecked(switches.pim);
     m_manualMonitoring->setChecked(m_runState->Monitoring().ManualMonitoring());
 }
 
@@ -342,9 +413,11 @@ void CCorvaneFrame::CloseNow()
     StoreWindowState();
     // An open Pager Message dialog sends nothing any more: the program is going.
     if (CPagerMessageDialog* open = m_dialogs ? m_dialogs->MessageDialog() : nullptr) open->reject();
+    if (CSchedulePageDialog* open = m_dialogs ? m_dialogs->ScheduleDialog() : nullptr) open->reject();
     m_dialogs.reset();
     m_form->Detach();
     if (m_shutdown) m_shutdown();
+    if (m_popup) m_popup->hide();
     m_runState = nullptr;
     m_settings = nullptr;
     if (m_tray) m_tray->hide();
@@ -498,9 +571,48 @@ void CCorvaneFrame::ShowSwitches(const SwitchState& state)
 {
     SetPane(StatusPane::Call, state.callMonitor ? QStringLiteral("CALL") : QString());
     SetPane(StatusPane::Pim, state.pim ? QStringLiteral("PIM") : QString());
+    m_monitorPim->setChecked(state.pim);
     SetPane(StatusPane::Mail, state.mail ? QStringLiteral("MAIL") : QString());
+    m_monitorPhone->setChecked(state.callMonitor);
     m_callerIdPopup->setChecked(state.callerIdPopup);
     m_pause->setChecked(state.paused);
+}
+
+// ---- the caller-ID pop-up ----
+
+CCallerIdPopupWindow* CCorvaneFrame::CallerIdPopup() const
+{
+    return m_popup && m_popup->isVisible() ? m_popup.get() : nullptr;
+}
+
+void CCorvaneFrame::ShowCallerIdPopup()
+{
+    if (!m_popup) {
+        // A window of its own, not a child: it must show while the frame is minimised.
+        m_popup = std::make_unique<CCallerIdPopupWindow>();
+        connect(m_popup.get(), &CCallerIdPopupWindow::okClicked, this, [this] {
+            if (m_runState) CallCore([this] { m_runState->CallMonitor().ClosePopup(); });
+            else m_popup->hide();
+        });
+    }
+    m_popup->SetNumber(QString());
+    m_popup->SetName(QString());
+    m_popup->ShowCentred();
+}
+
+void CCorvaneFrame::ShowCallerIdNumber(const std::string& shown)
+{
+    if (m_popup) m_popup->SetNumber(QString::fromStdString(shown));
+}
+
+void CCorvaneFrame::ShowCallerIdName(const std::string& name)
+{
+    if (m_popup) m_popup->SetName(QString::fromStdString(name));
+}
+
+void CCorvaneFrame::HideCallerIdPopup()
+{
+    if (m_popup) m_popup->hide();
 }
 
 void CCorvaneFrame::ShowAlternateIcon(bool alternate)

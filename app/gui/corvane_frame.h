@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/core/frame_shell.h"
+#include "callmon/voice_numbers.h"
 
 class QAction;
 class QLabel;
@@ -22,6 +23,7 @@ class QSystemTrayIcon;
 
 namespace corvane {
 
+class CCallerIdPopupWindow;
 class CDialogCommands;
 class CPagerListForm;
 class CQtEventPump;
@@ -73,7 +75,12 @@ public:
     QAction* ActivateScreenSaverAction() const { return m_activateScreenSaver; }
     QAction* ManualMonitoringAction() const { return m_manualMonitoring; }
     QAction* CallerIdPopupAction() const { return m_callerIdPopup; }
+    QAction* MonitorPhoneAction() const { return m_monitorPhone; }
+    // The caller-ID pop-up while the call monitor shows it, else null.
+    CCallerIdPopupWindow* CallerIdPopup() const;
     QAction* PauseAction() const { return m_pause; }
+    QAction* MonitorPimAction() const { return m_monitorPim; }
+    QAction* ScheduledPagesAction() const { return m_scheduledPages; }
     QAction* LogPagesToAction() const { return m_logPagesTo; }
     QMenu* ConfigureMenu() const { return m_configure; }
     // The dialog commands once attached, else null.
@@ -104,6 +111,11 @@ public:
     void ShowAlternateIcon(bool alternate) override;
     // A second start, the tray icon's click and its Restore.
     void BringToFront() override;
+    // ICallerIdView
+    void ShowCallerIdPopup() override;
+    void ShowCallerIdNumber(const std::string& shown) override;
+    void ShowCallerIdName(const std::string& name) override;
+    void HideCallerIdPopup() override;
 
 signals:
     // The window is gone and the program has shut down: the application may end.
@@ -123,6 +135,7 @@ private:
     template <class F> void CallDialogs(F&& f);
     void ConnectSendCommands();
     void OnRowDoubleClicked(int row);
+    void OnVoiceDial(VoiceButton button);
     void ShowSendState();
     void MaybeFinishQuit();
     void CloseNow();
@@ -141,11 +154,15 @@ private:
     QAction* m_activateScreenSaver = nullptr;
     QAction* m_manualMonitoring = nullptr;
     QAction* m_callerIdPopup = nullptr;
+    QAction* m_monitorPhone = nullptr;
     QAction* m_pause = nullptr;
+    QAction* m_monitorPim = nullptr;
+    QAction* m_scheduledPages = nullptr;
     QAction* m_logPagesTo = nullptr;
     QMenu* m_configure = nullptr;
     std::unique_ptr<CDialogCommands> m_dialogs;
     QSystemTrayIcon* m_tray = nullptr;
+    std::unique_ptr<CCallerIdPopupWindow> m_popup;
     QIcon m_programIcon;
     QIcon m_pagingIcon;
     bool m_alternateIcon = false;

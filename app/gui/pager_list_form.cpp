@@ -125,9 +125,15 @@ void CPagerListForm::BuildControls()
     m_page->setObjectName("pageButton");
     m_resubmit = new QPushButton(tr("&Resubmit"));
     m_resubmit->setObjectName("resubmitButton");
+    m_schedule = new QPushButton(tr("&Schedule"));
+    m_schedule->setObjectName("scheduleButton");
     m_cancel = new QPushButton(tr("Cancel"));
     m_cancel->setObjectName("cancelButton");
     m_cancel->setEnabled(false);
+    m_voice = new QPushButton(tr("&Voice"));
+    m_voice->setObjectName("voiceButton");
+    m_other = new QPushButton(tr("Other"));
+    m_other->setObjectName("otherButton");
 
     auto* right = new QVBoxLayout;
     right->addWidget(viewFrame);
@@ -135,7 +141,10 @@ void CPagerListForm::BuildControls()
     right->addWidget(messageFrame);
     right->addStretch(1);
     right->addWidget(m_page);
+    right->addWidget(m_voice);
+    right->addWidget(m_other);
     right->addWidget(m_resubmit);
+    right->addWidget(m_schedule);
     right->addWidget(m_cancel);
 
     auto* layout = new QHBoxLayout(this);
@@ -151,6 +160,9 @@ void CPagerListForm::BuildControls()
     connect(m_cancel, &QPushButton::clicked, this, &CPagerListForm::OnCancel);
     connect(m_page, &QPushButton::clicked, this, &CPagerListForm::pageClicked);
     connect(m_resubmit, &QPushButton::clicked, this, &CPagerListForm::resubmitClicked);
+    connect(m_schedule, &QPushButton::clicked, this, &CPagerListForm::scheduleClicked);
+    connect(m_voice, &QPushButton::clicked, this, &CPagerListForm::voiceClicked);
+    connect(m_other, &QPushButton::clicked, this, &CPagerListForm::otherClicked);
     connect(m_list, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
         if (index.isValid()) emit rowDoubleClicked(index.row());
     });
@@ -188,6 +200,7 @@ void CPagerListForm::ReadChoices()
     (groupView ? m_group : m_all)->setChecked(true);
     m_groupBox->setEnabled(groupView);
     m_sortData->setText(QString::fromStdString(m_settings->Get(key::DataLabel)));
+    m_other->setText(QString::fromStdString(m_settings->Get(key::DataLabel)));
     (ToInt(m_settings->Get(key::Sorting)) == 1 ? m_sortData : m_sortName)->setChecked(true);
     int messaging = ToInt(m_settings->Get(key::Messaging));
     m_messaging[static_cast<std::size_t>(messaging >= 0 && messaging <= 2 ? messaging : 0)]->setChecked(true);
@@ -284,7 +297,12 @@ void CPagerListForm::UpdateButtons()
     // the open Pager Message dialog; Cancel is there only for the page in progress.
     bool sendable = !m_pageInProgress && !m_messageDialogOpen && m_model->rowCount() > 0;
     m_page->setEnabled(sendable);
+    m_schedule->setEnabled(sendable);
     m_resubmit->setEnabled(sendable && m_resubmitAvailable);
+    // A voice call needs the modem, not the send dialog.
+    const bool dialable = !m_pageInProgress && m_model->rowCount() > 0;
+    m_voice->setEnabled(dialable);
+    m_other->setEnabled(dialable);
     m_cancel->setEnabled(m_pageInProgress);
 }
 

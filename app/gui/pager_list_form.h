@@ -1,8 +1,8 @@
 #pragma once
 // The main form that fills the frame: the pager list with its Find box, the All/Group
 // view and the sort order, the message choice for pages sent from here, Select All,
-// Page and Resubmit, the paging status field and Cancel. What Page, Resubmit and a
-// double-click do is the frame's: the form reports them with the rows it shows.
+// Page, Resubmit and Schedule, the paging status field and Cancel. What those buttons and
+// a double-click do is the frame's: the form reports them with the rows it shows.
 
 #include <QWidget>
 
@@ -44,8 +44,9 @@ public:
 
     void SetStatusField(const QString& text);
     void SetPageInProgress(bool inProgress);
-    // The send dialog's part in the buttons: while the Pager Message dialog is open Page
-    // and Resubmit stay disabled; Resubmit comes with Page once a prompted text was sent.
+    // The send dialogs' part in the buttons: while the Pager Message or Schedule Page
+    // dialog is open Page, Schedule and Resubmit stay disabled; Resubmit comes with Page
+    // once a prompted text was sent.
     void SetSendState(bool messageDialogOpen, bool resubmitAvailable);
     void FocusFind();
 
@@ -61,6 +62,9 @@ public:
     QPushButton* CancelButton() const { return m_cancel; }
     QPushButton* PageButton() const { return m_page; }
     QPushButton* ResubmitButton() const { return m_resubmit; }
+    QPushButton* ScheduleButton() const { return m_schedule; }
+    QPushButton* VoiceButton() const { return m_voice; }
+    QPushButton* OtherButton() const { return m_other; }
     QPushButton* SelectAllButton() const { return m_selectAll; }
     QRadioButton* AllButton() const { return m_all; }
     QRadioButton* GroupButton() const { return m_group; }
@@ -72,6 +76,10 @@ public:
 signals:
     void pageClicked();
     void resubmitClicked();
+    void scheduleClicked();
+    // Voice dial of the selected pager's voice numbers, or of its other data.
+    void voiceClicked();
+    void otherClicked();
     // row: the row's position in View().
     void rowDoubleClicked(int row);
 
@@ -104,6 +112,9 @@ private:
     QPushButton* m_cancel = nullptr;
     QPushButton* m_page = nullptr;
     QPushButton* m_resubmit = nullptr;
+    QPushButton* m_schedule = nullptr;
+    QPushButton* m_voice = nullptr;
+    QPushButton* m_other = nullptr;
     QRadioButton* m_all = nullptr;
     QRadioButton* m_group = nullptr;
     QComboBox* m_groupBox = nullptr;

@@ -5,6 +5,9 @@
 
 #include <chrono>
 #include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
@@ -17,9 +20,12 @@
 
 #include "app/core/command_client.h"
 #include "directory/pager_list.h"
+#include "settings/mail_password.h"
+#include "settings/ini_settings.h"
 #include "settings/memory_settings.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_servers.h"
 
 extern char** environ;
 
@@ -162,6 +168,115 @@ TEST_F(DaemonProcessTest, SigtermDuringAPageCancelsTheCallThenEnds)
     ::kill(pid, SIGTERM);
     EXPECT_EQ(WaitForExit(pid, 15s), 0);
     EXPECT_EQ(data.Read("errorlog.txt").substr(17), "Error 109 To Net: never greeted\n");
+}
+
+// The message holding marker as the test SMTP server stored it, "" while none came.
+std::string StoredMail(const std::string& marker)
+{
+    std::error_code error;
+    for (const auto& file : std::filesystem::directory_iterator(ServersDir() + "/smtp/Maildir/new", error)) {
+        std::ifstream in(file.path(), std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        if (text.str().find(marker) != std::string::npos) return text.str();
+    }
+    return "";
+}
+
+TEST_F(DaemonProcessTest, GatewayPageByMailFromTheCommandClientToTheSmtpServer)
+{
+    int imapPort = 0, smtpPort = 0;
+    CORVANE_REQUIRE_SERVER("imap", imapPort);
+    CORVANE_REQUIRE_SERVER("smtp", smtpPort);
+    std::string user = "d" + std::to_string(::getpid()) + "-gateway";
+    AddImapUser(user, "secret");
+    std::this_thread::sleep_for(1100ms);  // the server reads its password file at most once a second
+    CIniSettings settings("Gw");
+    settings.Write(key::MailImapServer, "imap://127.0.0.1:" + std::to_string(imapPort) + "/INBOX");
+    settings.Write(key::MailSmtpServer, "smtp://127.0.0.1:" + std::to_string(smtpPort));
+    settings.Write(key::MailName, user);
+    settings.Write(key::MailPassword, ScrambleMailPassword("secret"));
+    settings.Write(key::MailFromAddress, "desk@example.org");
+    settings.Write(key::PagePort, "MD");
+    settings.Write(key::MailAddress, "md-gateway@example.org");
+
+    pid_t pid = Start({"-KGw", "-W" + data.path()});
+    ASSERT_TRUE(WaitForInstance("Gw"));
+    std::string marker = "gateway page " + std::to_string(::getpid());
+    const char* binaries = std::getenv("CORVANE_BINARY_DIR");
+    std::string ctl = std::string(binaries ? binaries : ".") + "/app/ctl/corvane-ctl";
+    ASSERT_EQ(std::system((ctl + " -KGw SendPage 'Bob/" + marker + "'").c_str()), 0);
+    ASSERT_TRUE(Eventually([&] { return !StoredMail(marker).empty(); }));
+    std::string mail = StoredMail(marker);
+    EXPECT_NE(mail.find("\nSubject: CVTOM2 Bob\\1\\\\60\\8\\\\*\\\\2\\80\n"), std::string::npos) << mail;
+    EXPECT_NE(mail.find("\nX-MailFrom: desk@example.org\nX-RcptTo: md-gateway@example.org\n"), std::string::npos);
+    EXPECT_EQ(mail.substr(mail.find("\n\n") + 2), marker + "\n");
+    EXPECT_TRUE(WaitForText("log.txt", "Bob: " + marker + "\n")) << data.Read("log.txt");
+    EXPECT_EQ(CCommandClient("Gw").Execute("Close", "", 2000).status, CommandStatus::Ack);
+    EXPECT_EQ(WaitForExit(pid), 0);
+    EXPECT_EQ(data.Read("stderr.txt"), "Corvane: Your page request(s) are being delivered to the paging server.\n");
+    EXPECT_EQ(data.Read("errorlog.txt"), "");
+}
+
+TEST_F(DaemonProcessTest, ThePagingServersTextsAndAPortTakenByAnother)
+{
+    // A port of our own: the daemon listens there and shows what arrives.
+    int port = 0;
+    {
+        int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        socklen_t length = sizeof address;
+        ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+        port = ntohs(address.sin_port);
+        ::close(probe);
+    }
+    CIniSettings listening("Sv");
+    listening.Write(key::PagePort, "SV");
+    listening.Write(key::IPPort, std::to_string(port));
+    pid_t pid = Start({"-KSv", "-W" + data.path()});
+    ASSERT_TRUE(WaitForInstance("Sv"));
+    int client = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const char text[] = "Page to Bob delivered\r\n";
+    ASSERT_EQ(::write(client, text, sizeof text - 1), static_cast<ssize_t>(sizeof text - 1));
+    ::close(client);
+    EXPECT_TRUE(WaitForText("stderr.txt", "Message from Paging Server: Page to Bob delivered\n"))
+        << data.Read("stderr.txt");
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(WaitForExit(pid), 0);
+
+    // The server itself holds the port: the daemon cannot listen, but its pages still go.
+    int server = ::socket(AF_INET, SOCK_STREAM, 0);
+    address.sin_port = 0;
+    ::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(server, reinterpret_cast<sockaddr*>(&address), &length);
+    ::listen(server, 5);
+    CIniSettings taken("Taken");
+    taken.Write(key::PagePort, "SV");
+    taken.Write(key::IPAddress, "2130706433");
+    taken.Write(key::IPPort, std::to_string(ntohs(address.sin_port)));
+    pid = Start({"-KTaken", "-W" + data.path()}, "taken.txt");
+    ASSERT_TRUE(WaitForInstance("Taken"));
+    ASSERT_EQ(CCommandClient("Taken").Execute("SendPage", "Bob/to the server", 2000).status, CommandStatus::Ack);
+    int accepted = ::accept(server, nullptr, nullptr);
+    ASSERT_GE(accepted, 0);
+    std::string request;
+    char chunk[256];
+    for (ssize_t n; (n = ::read(accepted, chunk, sizeof chunk)) > 0;) request.append(chunk, static_cast<std::size_t>(n));
+    EXPECT_EQ(request, "to the server\x02" "Bob\x02" "A///300//80");
+    ::close(accepted);
+    ::close(server);
+    EXPECT_TRUE(WaitForText("log.txt", "Bob: to the server\n"));
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(WaitForExit(pid), 0);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "common/file_io.h"
 #include "settings/memory_settings.h"
 #include "tests/app/app_fakes.h"
+#include "tests/callmon/line_ports.h"
 #include "tests/engine/send_run_doubles.h"
 #include "tests/support/fake_frame.h"
 #include "tests/support/fakes.h"
@@ -58,7 +59,7 @@ protected:
     CFakeFrame frame;
     CFakeClock clock;
     CFakePump pump{clock};
-    CFakePorts ports;
+    CLinePorts ports;
     CScriptedTransports transports;
     CFakeHookLibrary hooks;
     std::string spec;
@@ -217,6 +218,32 @@ TEST_F(RunStateTest, PagesQueuedAtStartShowInTheQueuePane)
     EXPECT_EQ(frame.queueCounts.back(), 3);
 }
 
+TEST_F(RunStateTest, ACallWhileMonitoringIsPagedOnTheTickAndAPageStillWaitingGoesWhenMonitoringEnds)
+{
+    const std::string threeRings = "\r\nRING\r\n\r\nNMBR = 5551234\r\n\r\nRING\r\n\r\nRING\r\n";
+    settings.Write(key::MonitorPhone, "1");
+    settings.Write(key::DelaySeconds, "0");
+    Create();
+    AddPager("Bob", kAutoCallMonitor);
+    state.Monitoring().ToggleManualMonitoring();
+    Tick();
+    ports.line.inbox = threeRings;
+    Tick();
+    ASSERT_EQ(transports.calls.size(), 1u);
+    EXPECT_EQ(transports.calls[0].pages.at(0).message, " 09:05  Caller Number = 555-1234");
+
+    settings.Write(key::DelaySeconds, "60");
+    Tick(11);
+    ports.line.inbox = threeRings;
+    Tick();
+    EXPECT_EQ(state.CallMonitor().PendingPages().size(), 1u);
+    state.Monitoring().ToggleManualMonitoring();
+    Tick();
+    EXPECT_TRUE(state.CallMonitor().PendingPages().empty());
+    Tick(61);
+    EXPECT_EQ(transports.calls.size(), 1u);
+}
+
 TEST_F(RunStateTest, AMonitorSwitchNeedsARecipient)
 {
     Create();
@@ -241,10 +268,12 @@ TEST_F(RunStateTest, AMonitorSwitchNeedsARecipient)
     EXPECT_TRUE(frame.switches.pim);
     state.ToggleMonitorPim();
     settings.Write(key::OutlookMonitor, "1");
-    state.ToggleMonitorPim();  // a selected calendar cannot be opened: off again, selection cleared
-    EXPECT_FALSE(frame.switches.pim);
-    EXPECT_EQ(settings.Get(key::ScheduleReminders), "0");
-    EXPECT_EQ(settings.Get(key::OutlookMonitor), "0");
+    boxes.shown.clear();
+    state.ToggleMonitorPim();  // no calendar server set: said once, the choices kept, tried again later
+    EXPECT_TRUE(frame.switches.pim);
+    EXPECT_EQ(settings.Get(key::ScheduleReminders), "1");
+    EXPECT_EQ(settings.Get(key::OutlookMonitor), "1");
+    EXPECT_EQ(boxes.Texts(), std::string("Calendar Error: ") + kServerLoadText + "\n");
 }
 
 TEST_F(RunStateTest, TheCallerIdPopupAsksFirstAndKeepsTheMonitorModemOpen)

@@ -1,5 +1,6 @@
 // Configure > Modems: the Paging, Call Monitor and Port Settings pages.
 
+#include <QApplication>
 #include <QTabWidget>
 
 #include "app/gui/dialogs/modem_config_dialog.h"
@@ -90,6 +91,23 @@ private slots:
         QCOMPARE(Join(Text(d, "pagingLine"), Text(d, "baudRate")), QString("/dev/ttyUSB0|2400"));
     }
 
+    void theServerAddressIsTypedAsADottedAddress()
+    {
+        QWidget* d = Open();
+        Choose(d, "pagingLine", "Corvane/sv");
+        d->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(d));
+        QSpinBox* first = Child<QSpinBox>(d, "ip0");
+        first->setFocus();
+        first->selectAll();
+        for (QChar key : QString("192.168.1.1")) QTest::keyClicks(QApplication::focusWidget(), key);
+        ClickOk(d);
+        QCOMPARE(Join(Stored(key::PagePort), Stored(key::IPAddress), Stored(key::IPPort)),
+                 QString("SV|3232235777|1024"));
+        d = Open();
+        QCOMPARE(Join(Text(d, "ip0"), Text(d, "ip1"), Text(d, "ip2"), Text(d, "ip3")), QString("192|168|1|1"));
+    }
+
     void theTypeFillsTheStringAndDirectConnectOffersTheComPorts()
     {
         QWidget* d = Open();
@@ -100,6 +118,20 @@ private slots:
         QCOMPARE(Join(Stored(key::PageModemType), Stored(key::PageInitializationString), Stored(key::PagePort),
                       Stored(key::MonitorInitializationString)),
                  QString("Direct Connect|DIRECT|COM3|ATZ1"));
+    }
+
+    // A paging terminal on the network is typed in, and stays whatever modem type is chosen.
+    void aTerminalOnTheNetworkIsTypedIn()
+    {
+        QWidget* d = Open();
+        QLineEdit* line = Child<QComboBox>(d, "pagingLine")->lineEdit();
+        line->selectAll();
+        QTest::keyClicks(line, "tcp:pager.example.net:5000");
+        Choose(d, "pagingType", "Hayes Compatible");
+        ClickOk(d);
+        QCOMPARE(Stored(key::PagePort), std::string("tcp:pager.example.net:5000"));
+        d = Open();
+        QCOMPARE(Text(d, "pagingLine"), QString("tcp:pager.example.net:5000"));
     }
 
     void eightDataBitsClearTheParityAndTheTwoWarnings()

@@ -57,6 +57,14 @@ TEST_F(TestPageTest, SnppNumericGetsBothTextsAndAGatewayATemporaryPagerNamedTest
     ASSERT_EQ(transports.gateway.size(), 1u);
     EXPECT_EQ(transports.gateway[0].name, "Test Page");
     EXPECT_EQ(transports.gateway[0].text, "Test Message");
+
+    // A pager's own paging terminal on the network is called whatever the page port is.
+    Test("tcp:10.0.0.9:9000", "1");
+    EXPECT_EQ(transports.gateway.size(), 1u);
+    ASSERT_EQ(transports.calls.size(), 3u);
+    EXPECT_FALSE(transports.calls[2].snpp);
+    EXPECT_EQ(transports.calls[2].phone, "tcp:10.0.0.9:9000");
+    EXPECT_EQ(transports.calls[2].pages[0].message, "Test Message");
 }
 
 TEST_F(TestPageTest, AnSnppTestToANumericPagerShowsOneResult)

@@ -17,6 +17,7 @@
 #include "common/file_io.h"
 #include "directory/pager_list.h"
 #include "settings/memory_settings.h"
+#include "tests/callmon/line_ports.h"
 #include "tests/engine/send_run_doubles.h"
 #include "tests/support/fake_frame.h"
 #include "tests/support/fakes.h"
@@ -46,6 +47,7 @@ struct PagerSpec {
     std::string data{};
     std::string id{};
     std::uint16_t autoFlags = 0;
+    std::string voice{};  // VoiceOne
 };
 
 class CGuiHarness {
@@ -74,6 +76,7 @@ public:
             p.PagerID = spec.id;
             p.PagerType = alphanumeric;
             p.AutoPageFlags = spec.autoFlags;
+            p.VoiceOne = spec.voice;
         }
         list.Save(DataFiles{dir.path(), settings, boxes});
     }
@@ -102,7 +105,7 @@ public:
     CRecordingMessageBox boxes;
     CSystemClock clock;
     CQtEventPump pump;
-    CFakePorts ports;
+    CLinePorts ports;  // the monitor port, when opened, is a line the test writes to
     CScriptedTransports transports;
     CNoHooks hooks;
     std::unique_ptr<CCorvaneFrame> frame;

@@ -240,11 +240,12 @@ private slots:
     void TheMenusHoldTheBuiltCommandsInOrderAndEachOpensItsDialog()
     {
         h->Start();
-        QCOMPARE(Entries(Menu("File")), (QStringList{"Export Pager Data", "Import Pager Data", "Log Pages To", "Exit"}));
+        QCOMPARE(Entries(Menu("File")), (QStringList{"Export Pager Data", "Import Pager Data", "Log Pages To", "Print Setup", "Print Pager List", "Exit"}));
         QCOMPARE(Entries(Menu("Configure")), (QStringList{"Modems", "Service Providers", "Pagers", "Password"}));
         QStringList menus;
         for (QAction* action : Frame().menuBar()->actions()) menus << Plain(action->text());
-        QCOMPARE(menus, (QStringList{"File", "Action", "Configure"}));
+        QCOMPARE(menus, (QStringList{"File", "Action", "Configure", "View"}));
+        QCOMPARE(Entries(Menu("View")), (QStringList{"Scheduled Pages", "Page Log"}));
 
         QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("configureModemsAction")), QString("Modem Configuration"));
         QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("configureServicesAction")),
@@ -254,6 +255,9 @@ private slots:
         QCOMPARE(TitleOfDialogFrom(Frame().LogPagesToAction()), QString("Log Pages To"));
         QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("exportPagerDataAction")), QString("Export Pager Data As"));
         QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("importPagerDataAction")), QString("Import Pager Data As"));
+        QCOMPARE(TitleOfDialogFrom(Frame().ScheduledPagesAction()), QString("Scheduled Pages"));
+        QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("pageLogAction")), QString("View Log File"));
+        QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("printPagerListAction")), QString("Print"));
         QVERIFY(h->boxes.shown.empty());
     }
 

@@ -3,7 +3,8 @@
 #   test_servers.sh start <kind> <state-dir> <port>
 #   test_servers.sh stop  <kind> <state-dir>
 # kinds: imap (dovecot), smtp (aiosmtpd), caldav (radicale), pg (PostgreSQL 15),
-#        hfaxd (HylaFAX's SNPP server).
+#        hfaxd (HylaFAX's SNPP server), imaps (dovecot over TLS), smtps (aiosmtpd over
+#        TLS), smtpstls (aiosmtpd that requires STARTTLS).
 # ctest starts each kind once per run (a fixture) and stops it at the end; the suites
 # find the ports and folders in their environment (CORVANE_<KIND>_PORT,
 # CORVANE_TEST_SERVERS). Each server's state lives in <state-dir>/<kind>; its PID in
@@ -109,7 +110,8 @@ start_pg() {
 }
 
 # SNPP with a login: HylaFAX's hfaxd behind socat, its spool and configuration under
-# $SVC/hfaxd. Pager ids of digits only are accepted, anything else is refused.
+# $SVC/hfaxd. Pager ids of digits only are accepted, anything else is refused. The user
+# corvane must give the password corvane-pw; any other user logs in without one.
 start_hfaxd() {
   local d=$SVC/hfaxd S=$SVC/hfaxd/spool
   mkdir -p "$S"
@@ -120,7 +122,8 @@ start_hfaxd() {
     [ -p FIFO ] || mkfifo -m 600 FIFO
     [ -c dev/null ] || mknod -m 666 dev/null c 1 3 ) || return 1
   chown -R uucp:uucp "$S"; chown -R root:root "$S/etc" "$S/bin"; chmod 1777 "$S/tmp"
-  printf '127.0.0.1\nlocalhost\n' > "$S/etc/hosts.hfaxd"
+  { printf '%s\n' "^corvane@127\\.0\\.0\\.1\$:60002:$(openssl passwd -1 corvane-pw)"
+    printf '127.0.0.1\nlocalhost\n'; } > "$S/etc/hosts.hfaxd"
   chown uucp:uucp "$S/etc/hosts.hfaxd"; chmod 600 "$S/etc/hosts.hfaxd"
   printf '^[0-9]+$ 5551212\n.* reject\n' > "$S/etc/pagermap"
   rm -rf "$d/etc-hylafax"; cp -a /etc/hylafax "$d/etc-hylafax"
@@ -137,6 +140,86 @@ start_hfaxd() {
   wait_until bash -c "exec 3<>/dev/tcp/127.0.0.1/$1" || return 1
   echo $pid
 }
+
+# A certificate authority of the tests and a certificate it signed for 127.0.0.1 and
+# localhost, in folder $1: ca.pem, server.pem, server.key. Clients trust the CA through
+# CORVANE_CA_FILE=$1/ca.pem.
+make_test_ca() {
+  local d=$1
+  [ -f "$d/server.pem" ] && return 0
+  openssl req -x509 -newkey rsa:2048 -nodes -days 3650 -subj "/CN=Corvane Test CA" \
+    -keyout "$d/ca.key" -out "$d/ca.pem" >/dev/null 2>&1 || return 1
+  openssl req -newkey rsa:2048 -nodes -subj "/CN=localhost" -keyout "$d/server.key" -out "$d/server.csr" \
+    >/dev/null 2>&1 || return 1
+  printf 'subjectAltName=IP:127.0.0.1,DNS:localhost\n' > "$d/san.ext"
+  openssl x509 -req -in "$d/server.csr" -CA "$d/ca.pem" -CAkey "$d/ca.key" -CAcreateserial -days 3650 \
+    -extfile "$d/san.ext" -out "$d/server.pem" >/dev/null 2>&1 || return 1
+  chmod 644 "$d/server.key"
+}
+
+# IMAP over TLS: a dovecot of its own that serves the same users and Maildirs as the
+# imap kind (its passwd file and mail folders), on an imaps port only.
+start_imaps() {
+  local d=$SVC/imaps m=$SVC/imap
+  mkdir -p "$d/run" "$d/state" "$m/mail"
+  [ -f "$m/users" ] || echo 'testuser:{PLAIN}testpass' > "$m/users"
+  make_test_ca "$d" || return 1
+  cat > "$d/dovecot.conf" <<EOC
+base_dir = $d/run
+state_dir = $d/state
+log_path = $d/dovecot.log
+protocols = imap
+listen = 127.0.0.1
+ssl = required
+ssl_cert = <$d/server.pem
+ssl_key = <$d/server.key
+disable_plaintext_auth = no
+auth_mechanisms = plain login
+mail_location = maildir:$m/mail/%u
+passdb {
+  driver = passwd-file
+  args = scheme=PLAIN username_format=%u $m/users
+}
+userdb {
+  driver = static
+  args = uid=nobody gid=nogroup home=$m/mail/%u
+}
+service imap-login {
+  inet_listener imap {
+    port = 0
+  }
+  inet_listener imaps {
+    address = 127.0.0.1
+    port = $1
+    ssl = yes
+  }
+}
+EOC
+  chown nobody:nogroup "$m/mail"
+  dovecot -F -c "$d/dovecot.conf" >"$d/stdout" 2>&1 </dev/null &
+  local pid=$!
+  wait_until curl -sf --max-time 1 --cacert "$d/ca.pem" -u testuser:testpass "imaps://127.0.0.1:$1/" -X NOOP || return 1
+  echo $pid
+}
+
+# SMTP over TLS (smtps) and SMTP that requires STARTTLS (smtpstls): aiosmtpd with a
+# certificate of the test CA; each writes to $SVC/<kind>/Maildir.
+start_aiosmtpd_tls() {
+  local kind=$1 port=$2 option=$3 d=$SVC/$1
+  mkdir -p "$d"
+  make_test_ca "$d" || return 1
+  /usr/bin/python3 -m aiosmtpd -n -l "127.0.0.1:$port" "${option}cert" "$d/server.pem" "${option}key" "$d/server.key" \
+    -c aiosmtpd.handlers.Mailbox "$d/Maildir" >"$d/log" 2>&1 </dev/null &
+  local pid=$!
+  if [ "$kind" = smtps ]; then
+    wait_until curl -sf --max-time 1 --cacert "$d/ca.pem" "smtps://127.0.0.1:$port" -X NOOP || return 1
+  else
+    wait_until curl -sf --max-time 1 --cacert "$d/ca.pem" --ssl-reqd "smtp://127.0.0.1:$port" -X NOOP || return 1
+  fi
+  echo $pid
+}
+start_smtps() { start_aiosmtpd_tls smtps "$1" --smtps; }
+start_smtpstls() { start_aiosmtpd_tls smtpstls "$1" --tls; }
 
 case "$action" in
   start)

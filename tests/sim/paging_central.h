@@ -80,6 +80,7 @@ public:
     int Logons() const { return m_logons; }
     int Blocks() const { return m_blocks; }
     bool Online() const { return m_modem == Modem::Online; }
+    bool LoggedOff() const { return m_tap == Tap::LoggedOff; }  // the session is over
 
     // Every record as it happens ("PAGE 123\tHello", "COMMAND ATDT5551212", "ERROR ..."), for
     // a transcript.

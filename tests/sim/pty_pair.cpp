@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <pty.h>
+#include <unistd.h>
 #include <termios.h>
 
 #include <chrono>
@@ -27,6 +28,25 @@ bool OpenPtyPair(int& master, int& slave, std::string& slavePath)
     fcntl(slave, F_SETFD, FD_CLOEXEC);
     slavePath = name;
     return true;
+}
+
+bool OpenLinkedPty(const std::string& link, int& fd, int& slave)
+{
+    std::string slavePath, temporary = link + ".new";
+    ::unlink(temporary.c_str());
+    return OpenPtyPair(fd, slave, slavePath) && ::symlink(slavePath.c_str(), temporary.c_str()) == 0 &&
+           ::rename(temporary.c_str(), link.c_str()) == 0;
+}
+
+int OpenRawDevice(const std::string& device)
+{
+    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    termios tio {};
+    if (fd >= 0 && tcgetattr(fd, &tio) == 0) {
+        cfmakeraw(&tio);
+        tcsetattr(fd, TCSANOW, &tio);
+    }
+    return fd;
 }
 
 }  // namespace corvane::sim

@@ -13,4 +13,11 @@ std::uint64_t NowMs();
 // open so that the master never reads as hung up while the program has the line closed.
 bool OpenPtyPair(int& master, int& slave, std::string& slavePath);
 
+// A new pair whose slave appears at link whole or not at all (tests wait for the link):
+// the master in fd, the slave kept open in slave.
+bool OpenLinkedPty(const std::string& link, int& fd, int& slave);
+
+// One end of an existing pair (socat), non-blocking and raw; -1 when it cannot be opened.
+int OpenRawDevice(const std::string& device);
+
 }  // namespace corvane::sim

@@ -1,5 +1,9 @@
 #include "tests/support/fakes.h"
 
+#include <poll.h>
+
+#include <chrono>
+
 namespace corvane::test {
 
 PumpResult CFakePump::Wait(int maxMs, int fd, bool takeEvents)
@@ -19,6 +23,22 @@ PumpResult CFakePump::Wait(int maxMs, int fd, bool takeEvents)
         }
     }
     if (!(ready && ready())) m_clock.Advance(maxMs > 0 ? static_cast<std::uint64_t>(maxMs) : 1);
+    return PumpResult::Continue;
+}
+
+PumpResult CFastForwardPump::Wait(int maxMs, int fd, bool)
+{
+    ++waits;
+    pollfd p{fd, POLLIN, 0};
+    if (!fastForward) {
+        auto start = std::chrono::steady_clock::now();
+        ::poll(&p, fd >= 0 ? 1 : 0, maxMs);
+        auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        m_clock.Advance(static_cast<std::uint64_t>(spent.count()));
+        return PumpResult::Continue;
+    }
+    if (::poll(&p, fd >= 0 ? 1 : 0, 1) > 0) return PumpResult::Continue;
+    m_clock.Advance(maxMs > 0 ? static_cast<std::uint64_t>(maxMs) : 1);
     return PumpResult::Continue;
 }
 

@@ -54,6 +54,23 @@ private:
     PumpResult m_pending = PumpResult::Continue;
 };
 
+// Real waits cut short: each Wait() looks at the descriptor for at most a millisecond,
+// then lets the fake clock jump the whole time asked for. A server that never answers
+// runs into a 30-second time-out in a fraction of a second, while one that answers is
+// read at once. Counts its waits, as a shell's event loop would run.
+class CFastForwardPump : public IEventPump {
+public:
+    explicit CFastForwardPump(CFakeClock& clock) : m_clock(clock) {}
+    PumpResult Wait(int maxMs, int fd, bool takeEvents) override;
+    int waits = 0;
+    // False: waits take their real time, and the fake clock follows it (for a server
+    // that is slow but answers).
+    bool fastForward = true;
+
+private:
+    CFakeClock& m_clock;
+};
+
 struct ShownBox {
     std::string text;
     std::string caption;

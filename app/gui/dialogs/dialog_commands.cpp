@@ -4,15 +4,20 @@
 
 #include "app/core/pager_fields.h"
 #include "app/core/run_state.h"
+#include "app/core/schedule_send.h"
 #include "app/gui/dialogs/individual_pager_dialog.h"
 #include "app/gui/dialogs/log_file_dialogs.h"
 #include "app/gui/dialogs/modem_config_dialog.h"
+#include "app/gui/dialogs/page_log_dialog.h"
 #include "app/gui/dialogs/pager_config_dialog.h"
 #include "app/gui/dialogs/pager_data_dialogs.h"
 #include "app/gui/dialogs/qt_text.h"
 #include "app/gui/dialogs/pager_message_dialog.h"
+#include "app/gui/dialogs/print_commands.h"
 #include "app/gui/dialogs/password_dialog.h"
 #include "app/gui/dialogs/password_validation_dialog.h"
+#include "app/gui/dialogs/schedule_page_dialog.h"
+#include "app/gui/dialogs/scheduled_pages_dialog.h"
 #include "app/gui/dialogs/service_config_dialog.h"
 #include "app/gui/dialogs/test_page_dialog.h"
 #include "common/clock.h"
@@ -23,13 +28,21 @@
 namespace corvane {
 
 CDialogCommands::CDialogCommands(CRunState& state, IMainView& view, const IClock& clock, QWidget* parent)
-    : QObject(parent), m_state(state), m_view(view), m_clock(clock), m_parent(parent)
+    : QObject(parent), m_state(state), m_view(view), m_clock(clock), m_parent(parent),
+      m_printing(std::make_unique<CPrintCommands>(state.Files().messageBox))
 {
 }
 
+CDialogCommands::~CDialogCommands() = default;
+
 bool CDialogCommands::SendDialogOpen() const
 {
-    return !m_messageDialog.isNull();
+    return !m_messageDialog.isNull() || !m_scheduleDialog.isNull();
+}
+
+CSchedulePageDialog* CDialogCommands::ScheduleDialog() const
+{
+    return m_scheduleDialog.data();
 }
 
 CPagerMessageDialog* CDialogCommands::MessageDialog() const
@@ -111,6 +124,24 @@ bool CDialogCommands::ImportPagerData()
     return true;
 }
 
+bool CDialogCommands::PrintSetup()
+{
+    return m_printing->PrintSetup(m_parent);
+}
+
+bool CDialogCommands::PrintPagerList()
+{
+    return m_printing->PrintPagerList(m_state.Pagers(), m_state.Files().settings, m_clock.Now(), m_parent);
+}
+
+bool CDialogCommands::ViewPageLog()
+{
+    if (!PasswordAllows()) return false;
+    const DataFiles& files = m_state.Files();
+    return corvane::ViewPageLog(files.settings.Get(key::LogFileName), files.dataDir,
+                                {m_state.Queue(), m_view, files.messageBox, *m_printing, m_clock}, m_parent);
+}
+
 void CDialogCommands::Page(const FormView& view)
 {
     Send(view, SendVariant::Page);
@@ -133,16 +164,7 @@ void CDialogCommands::Send(const FormView& view, SendVariant variant)
         return;
     }
 
-    PagerMessageSetup setup;
-    setup.needs = send.needs;
-    setup.initial = m_manual.InitialTexts(variant);
-    CPredefinedMessageList predefined;
-    predefined.Load(files.Path(kPredefinedMessagesFile));
-    setup.predefined = predefined.messages();
-    setup.suffixLength = ContentSuffix(ContentOptions::Read(settings), m_clock.Now()).size();
-    setup.signatureLength = m_state.Messages().signature.size();
-    setup.promptUseReturn = settings.IsOn(key::PromptUseReturn);
-
+    PagerMessageSetup setup = MessageSetup(send, m_manual.InitialTexts(variant));
     auto* dialog = new CPagerMessageDialog(setup, m_parent);
     m_messageDialog = dialog;
     connect(dialog, &CPagerMessageDialog::confirmed, this, [this, send](const PromptedTexts& texts) {
@@ -156,6 +178,53 @@ void CDialogCommands::Send(const FormView& view, SendVariant variant)
     });
     dialog->show();
     emit sendButtonsChanged();
+}
+
+PagerMessageSetup CDialogCommands::MessageSetup(const PreparedSend& send, const PromptedTexts& initial) const
+{
+    const DataFiles& files = m_state.Files();
+    ISettings& settings = files.settings;
+    PagerMessageSetup setup;
+    setup.needs = send.needs;
+    setup.initial = initial;
+    CPredefinedMessageList predefined;
+    predefined.Load(files.Path(kPredefinedMessagesFile));
+    setup.predefined = predefined.messages();
+    setup.suffixLength = ContentSuffix(ContentOptions::Read(settings), m_clock.Now()).size();
+    setup.signatureLength = m_state.Messages().signature.size();
+    setup.promptUseReturn = settings.IsOn(key::PromptUseReturn);
+    return setup;
+}
+
+void CDialogCommands::Schedule(const FormView& view)
+{
+    if (SendDialogOpen()) return;
+    ISettings& settings = m_state.Files().settings;
+    const int messaging = settings.GetInt(key::Messaging);
+    PreparedSend send = PrepareSend(view, m_state.Pagers(), messaging);
+    if (send.entries.empty()) return;
+
+    SchedulePageSetup setup{MessageSetup(send, {}), InitialScheduleFields(m_clock.Now())};
+    auto schedule = [this, send, messaging](const ScheduleFields& fields) {
+        return ScheduleEntries(send, messaging, fields, m_state.Schedules(), m_state.Files().settings, m_view,
+                               m_state.Files().messageBox);
+    };
+    auto* dialog = new CSchedulePageDialog(setup, schedule, m_parent);
+    m_scheduleDialog = dialog;
+    auto closed = [this] {
+        m_scheduleDialog = nullptr;
+        emit sendButtonsChanged();
+    };
+    connect(dialog, &CSchedulePageDialog::scheduled, this, closed);
+    connect(dialog, &CSchedulePageDialog::cancelled, this, closed);
+    dialog->show();
+    emit sendButtonsChanged();
+}
+
+void CDialogCommands::ScheduledPages()
+{
+    CScheduledPagesDialog dialog(m_state.Schedules(), m_state.Pagers(), m_state.Files().messageBox, m_parent);
+    dialog.exec();
 }
 
 void CDialogCommands::DoubleClick(const FormView& view, std::size_t row)

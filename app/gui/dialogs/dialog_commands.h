@@ -15,8 +15,13 @@
 //   File > Log Pages To            -> LogPagesTo()
 //   File > Export Pager Data       -> ExportPagerData()
 //   File > Import Pager Data       -> ImportPagerData()   (re-reads the pager list after an import)
+//   File > Print Setup             -> PrintSetup()
+//   File > Print Pager List        -> PrintPagerList()
+//   View > Page Log                -> ViewPageLog()        (behind the password)
 //   Page button (1014)             -> Page(view)
 //   Resubmit button (1017)         -> Resubmit(view)
+//   Schedule button (1018)         -> Schedule(view)
+//   View > Scheduled Pages         -> ScheduledPages()
 //   double-click on row r          -> DoubleClick(view, r)
 //   IFrameShell::AddNewPager       -> AddNewPager()       (the command server's "AddPager")
 //   other password-guarded commands (Preferences, Groups, Import ...): if (!PasswordAllows()) return;
@@ -30,12 +35,14 @@
 // selected flag per row and the ListChoice shown:
 //   FormView view = MakeFormView(form.Model().Rows(), selectedFlags, shownChoice);
 //
-// The form's send buttons: while SendDialogOpen() is true, Page, Schedule and Resubmit
-// are disabled; otherwise Resubmit is enabled together with Page once
+// The form's send buttons: while SendDialogOpen() is true (the Pager Message or the
+// Schedule Page dialog is open), Page, Schedule and Resubmit are disabled; otherwise Resubmit is enabled together with Page once
 // ResubmitAvailable() is true. sendButtonsChanged() says when either has changed.
 
 #include <QObject>
 #include <QPointer>
+
+#include <memory>
 
 #include "app/core/config_guard.h"
 #include "app/core/prepare_send.h"
@@ -45,7 +52,10 @@ class QWidget;
 namespace corvane {
 
 class CPagerMessageDialog;
+class CPrintCommands;
 class CRunState;
+class CSchedulePageDialog;
+struct PagerMessageSetup;
 class IClock;
 class IMainView;
 
@@ -56,6 +66,7 @@ public:
     // queue count, Auto-Minimize, the redraw after a service change). clock: the time on
     // the last page, for the page-count hint.
     CDialogCommands(CRunState& state, IMainView& view, const IClock& clock, QWidget* parent);
+    ~CDialogCommands() override;
 
     // Configure menu. True when the dialog was confirmed.
     bool ConfigureModems();
@@ -66,10 +77,20 @@ public:
     bool LogPagesTo();
     bool ExportPagerData();
     bool ImportPagerData();
+    bool PrintSetup();
+    bool PrintPagerList();
+    // View menu. True when the Page Log dialog was closed with OK.
+    bool ViewPageLog();
+    // The program's printer and what prints on it.
+    CPrintCommands& Printing() { return *m_printing; }
 
     // The form's send commands.
     void Page(const FormView& view);
     void Resubmit(const FormView& view);
+    // The same preparation as Page, then the Schedule Page dialog (not modal).
+    void Schedule(const FormView& view);
+    // The Scheduled Pages window, modally.
+    void ScheduledPages();
     // "DisplayClickAction" "1": Page; otherwise the pager of the row is edited.
     void DoubleClick(const FormView& view, std::size_t row);
     // A new pager added through the individual dialog, modally; saved and re-read on OK.
@@ -83,12 +104,15 @@ public:
     bool ResubmitAvailable() const { return m_manual.ResubmitAvailable(); }
     // The open Pager Message dialog, or null.
     CPagerMessageDialog* MessageDialog() const;
+    // The open Schedule Page dialog, or null.
+    CSchedulePageDialog* ScheduleDialog() const;
 
 signals:
     void sendButtonsChanged();
 
 private:
     void Send(const FormView& view, SendVariant variant);
+    PagerMessageSetup MessageSetup(const PreparedSend& send, const PromptedTexts& initial) const;
     bool Guard(ConfigArea area);
     bool EditPager(const FormRow& row);
 
@@ -98,6 +122,8 @@ private:
     QWidget* m_parent;
     CManualSend m_manual;
     QPointer<CPagerMessageDialog> m_messageDialog;
+    QPointer<CSchedulePageDialog> m_scheduleDialog;
+    std::unique_ptr<CPrintCommands> m_printing;
 };
 
 }  // namespace corvane

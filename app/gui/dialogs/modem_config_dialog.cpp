@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QIntValidator>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -58,6 +59,26 @@ QComboBox* DeviceCombo(QWidget* parent, const char* name)
     return combo;
 }
 
+// The parts of the paging server's address are typed as a dotted address: a '.' moves
+// on to the next part, ready to be typed over.
+class CDottedAddressKeys final : public QObject {
+public:
+    CDottedAddressKeys(QSpinBox* next, QObject* parent) : QObject(parent), m_next(next) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->text() != ".")
+            return QObject::eventFilter(watched, event);
+        m_next->setFocus(Qt::OtherFocusReason);
+        m_next->selectAll();
+        return true;
+    }
+
+private:
+    QSpinBox* m_next;
+};
+
 std::string Chosen(const QComboBox* combo)
 {
     if (combo->isEditable()) return FromQt(combo->currentText().trimmed());
@@ -100,6 +121,7 @@ QWidget* CModemConfigDialog::BuildPagingPage()
 {
     auto* page = new QWidget(this);
     m_pagingLine = DeviceCombo(page, "pagingLine");
+    m_pagingLine->setToolTip("A serial device, or tcp:host:port for a paging terminal on the network");
     m_pagingType = Combo(page, "pagingType");
     m_pagingInit = Line(page, "pagingInit");
     auto* form = new QFormLayout;
@@ -122,6 +144,8 @@ QWidget* CModemConfigDialog::BuildPagingPage()
         if (i) address->addWidget(new QLabel(".", sv));
         address->addWidget(m_ip[i]);
     }
+    for (std::size_t i = 0; i + 1 < m_ip.size(); ++i)
+        m_ip[i]->installEventFilter(new CDottedAddressKeys(m_ip[i + 1], m_ip[i]));
     m_ipPort = Line(sv, "ipPort");
     m_ipPort->setValidator(new QIntValidator(0, 65535, m_ipPort));
     auto* svForm = new QFormLayout(sv);

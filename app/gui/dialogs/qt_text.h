@@ -12,6 +12,15 @@ inline QString ToQt(const std::string& text)
     return QString::fromStdString(text);
 }
 
+// Bytes from a file that may hold anything (a log): invalid UTF-8 as replacement
+// characters, and no zero character, which would end the shown text early.
+inline QString ToQtShown(const std::string& bytes)
+{
+    QString shown = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    shown.replace(QChar(QChar::Null), QChar(QChar::ReplacementCharacter));
+    return shown;
+}
+
 inline std::string FromQt(const QString& text)
 {
     return text.toStdString();
