@@ -1,7 +1,5 @@
 #include "app/core/queue_listing.h"
 
-#include <cstdio>
-
 namespace corvane {
 namespace {
 
