@@ -248,12 +248,15 @@ bool CPageSpool::Rewrite(std::string& problem)
     const std::string part = m_folder + "journal.new";
     const int fd = ::open(part.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0 || !WriteAll(fd, records) || ::fdatasync(fd) != 0 ||
-        ::rename(part.c_str(), JournalPath().c_str()) != 0 || ::fsync(m_dirFd) != 0) {
+        ::rename(part.c_str(), JournalPath().c_str()) != 0) {
         problem = Reason(part, errno);
         if (fd >= 0) ::close(fd);
         ::unlink(part.c_str());
         return false;
     }
+    // Should the new name be lost, the old journal comes back: the same requests, and
+    // some released ones that are then sent once more.
+    ::fsync(m_dirFd);
     if (m_journalFd >= 0) ::close(m_journalFd);
     m_journalFd = fd;
     m_size = m_liveBytes = records.size();
