@@ -7,6 +7,7 @@
 #include "directory/message_texts.h"
 #include "engine/page_log.h"
 #include "engine/page_text.h"
+#include "engine/request_outcomes.h"
 #include "modem/tcp_line.h"
 
 namespace corvane {
@@ -32,7 +33,8 @@ public:
         : m(context),
           m_settings(context.files.settings),
           m_mode(mode),
-          m_log(context.files.settings, context.clock, context.files.dataDir)
+          m_log(context.files.settings, context.clock, context.files.dataDir),
+          m_outcomes(context.queue.spool, m_log)
     {
     }
 
@@ -63,6 +65,7 @@ private:
     ISettings& m_settings;
     int m_mode;
     CPageLog m_log;
+    CRequestOutcomes m_outcomes;  // lets the spool go of each request once its pages are logged
     CPagerList m_entries;
     std::unique_ptr<IPageCall> m_call;
     int m_callPages = 0;
@@ -101,6 +104,7 @@ void CSendRun::Run()
     if (m_ended && !m.queue.stop) LogUntaken(n);
 
     if (m_countersChanged) m.pagers.Save(m.files);
+    m_outcomes.EndRun(m.queue.stop);
     Finish(monitorWasOpen);
 }
 
@@ -109,6 +113,7 @@ void CSendRun::TakeRequests()
     PageRequestList requests;
     requests.swap(m.queue.requests);
     m.view.SetQueueCount(static_cast<int>(m.queue.requests.size()));
+    m_outcomes.Taken(requests, m_mode);
     for (const PageRequest& request : requests) Expand(request);
 }
 
@@ -122,6 +127,7 @@ void CSendRun::Expand(const PageRequest& request)
         if (!request.phoneOverride.empty()) entry.PhoneNumber = request.phoneOverride;
         if (!request.idOverride.empty()) entry.PagerID = request.idOverride;
         entry.DeliveryStatus = 0;
+        m_outcomes.Expect(entry, request.spoolId);
     };
     // An empty name (a command without a slash) pages nobody, not every pager that
     // carries an empty group name.
@@ -138,6 +144,7 @@ void CSendRun::Expand(const PageRequest& request)
     nobody.UserName = request.name;
     nobody.AutoPageFlags = static_cast<std::uint16_t>(request.origin);
     m_log.LogError(nobody, kNoSuchPagerOrGroup, request.message);
+    m_outcomes.Settled(request.spoolId);
     m_failed = true;
 }
 
@@ -290,8 +297,10 @@ void CSendRun::LogUntaken(std::size_t from)
 {
     // The program is closing in the middle of the run: the pagers not reached yet are
     // recorded as cancelled, so that no request disappears without a trace.
-    for (std::size_t i = from; i < m_entries.size(); ++i)
+    for (std::size_t i = from; i < m_entries.size(); ++i) {
         m_log.LogError(m_entries.at(i), kCallCancelled, m_entries.at(i).CustomMessage);
+        m_outcomes.Decided(m_entries.at(i));
+    }
 }
 
 void CSendRun::PauseAfterModemCall()
@@ -343,9 +352,11 @@ void CSendRun::LogOne(PagerRecord& entry, int result, bool delivered, const std:
 {
     if (!delivered) {
         m_log.LogError(entry, result, text);
+        m_outcomes.Decided(entry);
         return;
     }
     m_log.LogPage(entry, text);
+    m_outcomes.Decided(entry);
     if (!entry.SendPageCounter) return;
     if (PagerRecord* pager = m.pagers.FindByCode(entry.Code)) {
         pager->PageCounter = entry.PageCounter;

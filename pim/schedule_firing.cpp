@@ -28,7 +28,8 @@ int QueueScheduledPages(const CScheduledPage& page, const CPagerList& pagers, co
         PagerRecord entry = *pager;
         if (page.messageSource == kSourcePrompt) entry.DefaultPageContent = "1";
         if (page.messageSource == kSourceDefault) entry.DefaultPageContent = "0";
-        queue.QueueRequest(kOriginProgram, entry.UserName, "", "", ChooseMessage(entry, defaults, own));
+        queue.QueueRequest(kOriginProgram, entry.UserName, "", "", ChooseMessage(entry, defaults, own),
+                           kSendScheduled);
         ++queued;
     }
     // A run the user asked for keeps its own mode, and with it its message boxes.

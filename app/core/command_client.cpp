@@ -10,12 +10,15 @@
 #include <unistd.h>
 
 #include "app/core/command_socket.h"
+#include "app/core/queue_listing.h"
 #include "common/clock.h"
 
 namespace corvane {
 namespace {
 
 constexpr std::size_t kMaxAnswerBytes = 4096;
+// A page of the list of pending requests: its budget and one request of the largest size.
+constexpr std::size_t kMaxQueueAnswerBytes = kQueueAnswerBudget + 4 * (kMaxDataBytes + 1024);
 
 class CSocket {
 public:
@@ -110,10 +113,10 @@ bool SendAll(int fd, const std::string& request, const CDeadline& deadline)
 }
 
 // Reads the answer up to the server's close. False on time-out.
-bool ReceiveAll(int fd, std::string& answer, const CDeadline& deadline)
+bool ReceiveAll(int fd, std::string& answer, const CDeadline& deadline, std::size_t limit)
 {
-    char chunk[1024];
-    while (answer.size() < kMaxAnswerBytes) {
+    char chunk[4096];
+    while (answer.size() < limit) {
         if (!WaitFor(fd, POLLIN, deadline)) return false;
         const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
         if (n > 0) {
@@ -129,7 +132,8 @@ bool ReceiveAll(int fd, std::string& answer, const CDeadline& deadline)
 
 }  // namespace
 
-CommandReply CCommandClient::Exchange(const std::string& request, std::string& answer, int timeoutMs) const
+CommandReply CCommandClient::Exchange(const std::string& request, std::string& answer, int timeoutMs,
+                                      std::size_t limit) const
 {
     std::string path;
     std::string problem;
@@ -141,7 +145,7 @@ CommandReply CCommandClient::Exchange(const std::string& request, std::string& a
     // The folder is private, but a socket of another user must never get our pages.
     if (!PeerIsThisUser(socket.fd())) return NoInstance(path + ": served by another user");
     ::fcntl(socket.fd(), F_SETFL, ::fcntl(socket.fd(), F_GETFL) | O_NONBLOCK);
-    if (!SendAll(socket.fd(), request, deadline) || !ReceiveAll(socket.fd(), answer, deadline))
+    if (!SendAll(socket.fd(), request, deadline) || !ReceiveAll(socket.fd(), answer, deadline, limit))
         return NoInstance("no answer within " + std::to_string(timeoutMs) + " ms");
     if (answer.empty()) return NoInstance("the connection was closed without an answer");
     return {CommandStatus::Ack, ""};
@@ -150,7 +154,7 @@ CommandReply CCommandClient::Exchange(const std::string& request, std::string& a
 CommandReply CCommandClient::Execute(const std::string& topic, const std::string& data, int timeoutMs) const
 {
     std::string answer;
-    CommandReply reply = Exchange(EncodeExecuteRequest(topic, data), answer, timeoutMs);
+    CommandReply reply = Exchange(EncodeExecuteRequest(topic, data), answer, timeoutMs, kMaxAnswerBytes);
     if (reply.status != CommandStatus::Ack) return reply;
     const std::string line = answer.substr(0, answer.find('\n') + 1);
     if (line == kAnswerAck) return {CommandStatus::Ack, ""};
@@ -164,7 +168,7 @@ CommandReply CCommandClient::Topics(std::vector<std::string>& topics, int timeou
 {
     topics.clear();
     std::string answer;
-    CommandReply reply = Exchange("TOPICS\n", answer, timeoutMs);
+    CommandReply reply = Exchange("TOPICS\n", answer, timeoutMs, kMaxAnswerBytes);
     if (reply.status != CommandStatus::Ack) return reply;
     if (answer.compare(0, kAnswerErrorPrefix.size(), kAnswerErrorPrefix) == 0) {
         std::string reason = answer.substr(kAnswerErrorPrefix.size());
@@ -180,7 +184,29 @@ CommandReply CCommandClient::Topics(std::vector<std::string>& topics, int timeou
 bool CCommandClient::Activate(int timeoutMs) const
 {
     std::string answer;
-    return Exchange("ACTIVATE\n", answer, timeoutMs).status == CommandStatus::Ack && answer == kAnswerAck;
+    return Exchange("ACTIVATE\n", answer, timeoutMs, kMaxAnswerBytes).status == CommandStatus::Ack &&
+           answer == kAnswerAck;
+}
+
+CommandReply CCommandClient::Queue(std::vector<SpooledRequest>& pending, int timeoutMs) const
+{
+    pending.clear();
+    // The list comes in pages, each small enough to leave the instance without waiting.
+    for (bool more = true; more;) {
+        std::string answer;
+        const std::uint64_t after = pending.empty() ? 0 : pending.back().id;
+        CommandReply reply = Exchange(EncodeQueueRequest(after), answer, timeoutMs, kMaxQueueAnswerBytes);
+        if (reply.status != CommandStatus::Ack) return reply;
+        if (answer.compare(0, kAnswerErrorPrefix.size(), kAnswerErrorPrefix) == 0) {
+            std::string reason = answer.substr(kAnswerErrorPrefix.size());
+            if (!reason.empty() && reason.back() == '\n') reason.pop_back();
+            return {CommandStatus::Refused, reason};
+        }
+        const std::size_t before = pending.size();
+        if (!DecodeQueueAnswer(answer, pending, more) || (more && pending.size() == before))
+            return NoInstance("a list of pending requests this program cannot read");
+    }
+    return {CommandStatus::Ack, ""};
 }
 
 bool CCommandClient::ForwardPageCommand(const std::string& command) const

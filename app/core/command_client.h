@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/request_spool.h"
+
 namespace corvane {
 
 enum class CommandStatus {
@@ -33,13 +35,15 @@ public:
     CommandReply Execute(const std::string& topic, const std::string& data, int timeoutMs) const;
     // The instance's topics, in its order; status Ack when they came.
     CommandReply Topics(std::vector<std::string>& topics, int timeoutMs) const;
+    // The requests the instance has accepted and not yet settled, in their order.
+    CommandReply Queue(std::vector<SpooledRequest>& pending, int timeoutMs) const;
     // A second start: the running instance comes to the front.
     bool Activate(int timeoutMs) const;
     // A second start's -P command: "SendPage" with the text and its terminating NUL.
     bool ForwardPageCommand(const std::string& command) const;
 
 private:
-    CommandReply Exchange(const std::string& request, std::string& answer, int timeoutMs) const;
+    CommandReply Exchange(const std::string& request, std::string& answer, int timeoutMs, std::size_t limit) const;
 
     std::string m_title;
 };

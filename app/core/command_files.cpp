@@ -36,8 +36,9 @@ public:
     const CommandFileScan& result() const { return m_result; }
 
 private:
-    int ReadLines(int fd, int depth);
-    int TakeLine(std::string& line, int depth);
+    using Taken = std::vector<std::uint64_t>;
+    int ReadLines(int fd, int depth, Taken& taken);
+    int TakeLine(std::string& line, int depth, Taken& taken);
 
     CPageQueue& m_queue;
     ICommandShell& m_shell;
@@ -64,23 +65,31 @@ void CScanner::Process(const std::string& path, int depth)
     ::fcntl(file.fd(), F_SETFL, ::fcntl(file.fd(), F_GETFL) & ~O_NONBLOCK);  // a regular file
 
     m_inProgress.insert(id);
-    const int commands = ReadLines(file.fd(), depth);
+    Taken taken;
+    const int commands = ReadLines(file.fd(), depth, taken);
     m_inProgress.erase(id);
+    if (m_result.refused) {
+        // The spool could not keep one of its commands: the file stays whole for a later
+        // scan, and what it gave so far is taken back, so that nothing is sent twice.
+        for (std::uint64_t request : taken) m_queue.Withdraw(request);
+        m_result.pageCommands -= static_cast<int>(taken.size());
+        return;
+    }
     if (commands == 0) return;  // a file without page commands stays in place
 
     if (::unlink(path.c_str()) == 0) ++m_result.filesDeleted;
-    m_queue.sendRequest = kSendCommand;
+    m_queue.RequestSend(kSendCommand);
     m_shell.ShowQueueCount(static_cast<int>(m_queue.requests.size()));
 }
 
 // Returns the number of page commands taken from this file itself.
-int CScanner::ReadLines(int fd, int depth)
+int CScanner::ReadLines(int fd, int depth, Taken& taken)
 {
     std::vector<char> chunk(16 * 1024);
     std::string line;
     bool tooLong = false;
     int commands = 0;
-    for (;;) {
+    while (!m_result.refused) {
         const ssize_t n = ::read(fd, chunk.data(), chunk.size());
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
@@ -91,7 +100,7 @@ int CScanner::ReadLines(int fd, int depth)
                 if (tooLong) {
                     ++m_result.linesSkipped;
                 } else {
-                    commands += TakeLine(line, depth);
+                    commands += TakeLine(line, depth, taken);
                 }
                 line.clear();
                 tooLong = false;
@@ -108,13 +117,14 @@ int CScanner::ReadLines(int fd, int depth)
     if (tooLong) {
         ++m_result.linesSkipped;
     } else if (!line.empty()) {
-        commands += TakeLine(line, depth);  // the last line, without a line end
+        commands += TakeLine(line, depth, taken);  // the last line, without a line end
     }
     return commands;
 }
 
-int CScanner::TakeLine(std::string& line, int depth)
+int CScanner::TakeLine(std::string& line, int depth, Taken& taken)
 {
+    if (m_result.refused) return 0;
     if (line.size() > kMaxCommandLineBytes) {
         ++m_result.linesSkipped;
         return 0;
@@ -128,7 +138,12 @@ int CScanner::TakeLine(std::string& line, int depth)
         return 0;
     }
     if (line.find('/') == std::string::npos) return 0;
-    ParsePageCommand(line, m_queue);
+    std::uint64_t request = 0;
+    if (!m_queue.QueueKept(PageCommandRequest(line), kSendCommand, &request)) {
+        m_result.refused = true;
+        return 0;
+    }
+    taken.push_back(request);
     ++m_result.pageCommands;
     return 1;
 }

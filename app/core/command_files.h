@@ -5,9 +5,10 @@
 // A file is read line by line (a line ends at LF, a CR right before it is removed,
 // or at the end of the file). A line that starts with two backslashes names another
 // command file, processed at once; a line holding "/" is a page command; other lines
-// are ignored. A file that gave page commands is deleted, so each command is sent
-// once. A file that its writer still holds with an exclusive flock() is left alone
-// until a later scan.
+// are ignored. A file that gave page commands is deleted once they are all in the
+// spool, so each command is sent once; when the spool cannot keep one, the file stays
+// whole for a later scan. A file that its writer still holds with an exclusive flock()
+// is left alone until a later scan.
 //
 // Lines are meant to hold at most 1000 characters. A longer line is never cut into
 // pieces (the pieces would page the wrong pager or a truncated message): it is taken
@@ -34,6 +35,7 @@ struct CommandFileScan {
     int filesLocked = 0;    // left for a later scan
     int linesSkipped = 0;   // longer than kMaxCommandLineBytes
     int namesIgnored = 0;   // a file named while it was being processed, or too deep
+    bool refused = false;   // the spool could not keep a command: the files not read whole stay
 };
 
 // The -S pattern may hold wildcards (glob(3)); when nothing matches it is taken as

@@ -10,6 +10,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include "app/core/queue_listing.h"
+
 namespace corvane {
 namespace {
 
@@ -53,6 +55,14 @@ Length ParseLength(const std::string& text, std::size_t limit, std::size_t& valu
         }
     }
     return tooLarge ? Length::TooLarge : Length::Ok;
+}
+
+// A list of pending requests is larger than one line: the socket's buffer is made to
+// hold it, so that it too goes out without waiting (queue_listing.h keeps each answer small).
+void MakeRoomFor(int fd, std::size_t bytes)
+{
+    int size = static_cast<int>(std::min<std::size_t>(bytes * 2, 4u * 1024 * 1024));
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
 }
 
 void SendNoWait(int fd, const std::string& text)
@@ -272,6 +282,12 @@ void CCommandServer::Advance(Client& client)
             m_handler.Activate();
             Answer(client, std::string(kAnswerAck));
             return;
+        case Header::Queue: {
+            const std::string answer = EncodeQueueAnswer(m_handler.PendingRequests(), client.queueAfter);
+            MakeRoomFor(client.fd, answer.size());
+            Answer(client, answer);
+            return;
+        }
         case Header::Topics: {
             std::string list;
             for (const auto& topic : m_handler.Topics()) list += topic + "\n";
@@ -301,6 +317,7 @@ CCommandServer::Header CCommandServer::ParseHeader(Client& client) const
     client.headerBytes = lf + 1;
     if (line == "TOPICS") return Header::Topics;
     if (line == "ACTIVATE") return Header::Activate;
+    if (DecodeQueueRequest(line, client.queueAfter)) return Header::Queue;
 
     const std::string verb = "EXECUTE ";
     if (line.compare(0, verb.size(), verb) != 0) return Header::Malformed;

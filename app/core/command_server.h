@@ -24,6 +24,7 @@
 #include "app/core/command_socket.h"
 #include "common/clock.h"
 #include "common/reactor.h"
+#include "engine/request_spool.h"
 
 namespace corvane {
 
@@ -39,6 +40,8 @@ public:
     virtual std::vector<std::string> Topics() const = 0;
     // A second start of the program asks the running one to come to the front.
     virtual void Activate() {}
+    // The requests accepted and not yet settled, in their order (corvane-ctl --queue).
+    virtual std::vector<SpooledRequest> PendingRequests() const { return {}; }
 };
 
 struct CommandServerLimits {
@@ -95,9 +98,10 @@ private:
         std::size_t headerBytes = 0;
         std::size_t topicBytes = 0;
         std::size_t dataBytes = 0;
+        std::uint64_t queueAfter = 0;
         bool executing = false;
     };
-    enum class Header { Incomplete, Execute, Topics, Activate, TooLarge, Malformed };
+    enum class Header { Incomplete, Execute, Topics, Activate, Queue, TooLarge, Malformed };
 
     bool TakeInstanceLock();
     bool Listen();

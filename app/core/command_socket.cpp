@@ -71,6 +71,12 @@ std::string CommandSocketName(const std::string& title)
     return Escape(title);
 }
 
+std::string InstanceFileName(const std::string& title, std::size_t maxBytes)
+{
+    const std::string name = Escape(title);
+    return name.size() <= maxBytes ? name : name.substr(0, kHashedNameKeep) + "-" + HashHex(title);
+}
+
 bool CommandSocketFolder(bool create, std::string& folder, std::string& problem)
 {
     folder = BaseFolder();

@@ -15,6 +15,7 @@
 //     "EXECUTE <topic bytes> <data bytes>\n" <topic> <data>
 //     "TOPICS\n"
 //     "ACTIVATE\n"        (a second start: bring the running instance to the front)
+//     "QUEUE <after>\n"   the pending requests (queue_listing.h)
 // The lengths are plain decimal. The answer is one line, then the server closes:
 //     "FACK\n"            the topic's action was taken (a page is queued, not yet sent)
 //     "FNOTPROCESSED\n"   the topic is not one of the instance's topics
@@ -38,6 +39,10 @@ inline constexpr std::string_view kAnswerErrorPrefix = "ERROR ";
 
 // The file name for a title (without the folder).
 std::string CommandSocketName(const std::string& title);
+
+// The title as a file name of at most maxBytes: escaped as above, and when that is longer,
+// cut to 40 bytes followed by '-' and the 16 hex digits of the title's hash.
+std::string InstanceFileName(const std::string& title, std::size_t maxBytes);
 
 // The private folder. With create, makes it when missing. False when it is missing or
 // fails the ownership and mode checks; why goes to problem.

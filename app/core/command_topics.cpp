@@ -25,21 +25,30 @@ std::vector<std::string> CCommandTopics::Topics() const
     return {kTopicSendPages, kTopicAddPager, kTopicRereadPagers, kTopicQueuePage, kTopicSendPage, kTopicClose};
 }
 
-void CCommandTopics::QueuePage(const std::string& command)
+std::vector<SpooledRequest> CCommandTopics::PendingRequests() const
 {
-    ParsePageCommand(command, m_queue);
+    return m_queue.spool ? m_queue.spool->Pending() : std::vector<SpooledRequest>{};
+}
+
+bool CCommandTopics::QueuePage(const std::string& command, int sendMode)
+{
+    // Acknowledged only once it is in the spool: a client that hears FNOTPROCESSED still
+    // holds its page and can send it elsewhere.
+    if (!m_queue.QueueKept(PageCommandRequest(command), sendMode)) return false;
     m_shell.ShowQueueCount(static_cast<int>(m_queue.requests.size()));
+    return true;
 }
 
 CommandAnswer CCommandTopics::Execute(const std::string& topic, const std::string& data)
 {
     if (SameTopic(topic, kTopicQueuePage)) {
-        QueuePage(data);  // waits for a later SendPages (or any other send)
+        // It waits for a later SendPages (or any other send).
+        if (!QueuePage(data, kSendNone)) return CommandAnswer::NotProcessed;
     } else if (SameTopic(topic, kTopicSendPage)) {
-        QueuePage(data);
-        m_queue.sendRequest = kSendCommand;
+        if (!QueuePage(data, kSendCommand)) return CommandAnswer::NotProcessed;
+        m_queue.RequestSend(kSendCommand);
     } else if (SameTopic(topic, kTopicSendPages)) {
-        m_queue.sendRequest = kSendCommand;
+        m_queue.RequestSend(kSendCommand);
     } else if (SameTopic(topic, kTopicAddPager)) {
         m_shell.AddNewPager();
     } else if (SameTopic(topic, kTopicRereadPagers)) {

@@ -43,9 +43,11 @@ public:
     CommandAnswer Execute(const std::string& topic, const std::string& data) override;
     std::vector<std::string> Topics() const override;
     void Activate() override { m_shell.BringToFront(); }
+    std::vector<SpooledRequest> PendingRequests() const override;
 
 private:
-    void QueuePage(const std::string& command);
+    // False when the spool could not keep the request: it is refused, not queued.
+    bool QueuePage(const std::string& command, int sendMode);
 
     CPageQueue& m_queue;
     ICommandShell& m_shell;

@@ -14,7 +14,11 @@
 
 namespace corvane {
 
-// Appends one request of origin 2 to the queue. The caller sets the send trigger.
+// The request of origin 2 that the command names.
+PageRequest PageCommandRequest(const std::string& text);
+
+// Appends it to the queue (kept in the spool when there is one), to be sent by a
+// command's run. The caller sets the send trigger.
 void ParsePageCommand(const std::string& text, CPageQueue& queue);
 
 }  // namespace corvane

@@ -39,8 +39,9 @@ void CPageLogViewer::Resubmit(const std::vector<std::size_t>& selected)
 {
     for (std::size_t index : selected) {
         if (index >= m_reader.size()) continue;
+        // It waits for the dialog's OK (or the next send, when the dialog is closed otherwise).
         m_queue.QueueRequest(kOriginResubmitted, ResubmitName(m_reader.Entries()[index].text), "", "",
-                             m_reader.ReadMessage(index));
+                             m_reader.ReadMessage(index), kSendNone);
         m_resubmitted = true;
         m_view.SetQueueCount(static_cast<int>(m_queue.requests.size()));
         m_messageBox.Show(kResubmitText, kResubmitCaption, MbIcon::Information, MbButtons::Ok);
@@ -49,7 +50,7 @@ void CPageLogViewer::Resubmit(const std::vector<std::size_t>& selected)
 
 void CPageLogViewer::Finish(bool ok)
 {
-    if (ok && m_resubmitted) m_queue.sendRequest = kSendInteractive;
+    if (ok && m_resubmitted) m_queue.RequestSend(kSendInteractive);
 }
 
 void CPageLogViewer::ShowHelp()

@@ -6,6 +6,7 @@
 #include "app/core/command_files.h"
 #include "app/core/command_line.h"
 #include "app/core/page_command.h"
+#include "app/core/spool_start.h"
 #include "common/decimal.h"
 #include "common/file_io.h"
 #include "engine/send_run.h"
@@ -69,6 +70,8 @@ void CRunState::Create(bool quiet, int commandScanSeconds, const std::string& co
     m_pagers.Reload(m_files);
     m_lastRescan = m_lastCommandScan = m_d.clock.Now();
     m_schedules.Load(m_files.Path(kSchedulesFile), m_d.clock.Now());
+    m_spool = std::make_unique<CPageSpool>(SpoolFolder(m_d.dataDir, m_d.title), m_d.clock);
+    StartSpool(*m_spool, m_queue, m_d.messageBox);
 
     ApplyCallMonitor();
     ApplyMailMonitor();
@@ -138,6 +141,7 @@ void CRunState::OnTick()
     MonitoringEndStep();
     if (m_monitoringState == 2) m_callPages->MonitorTick(m_callMonitor != 0);
     PimStep();
+    if (m_spool) TickSpool(*m_spool, m_queue, m_d.messageBox);
 }
 
 void CRunState::CloseRequestStep()

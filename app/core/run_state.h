@@ -18,6 +18,7 @@
 #include "directory/message_texts.h"
 #include "directory/pager_list.h"
 #include "engine/page_request.h"
+#include "engine/page_spool.h"
 #include "transport/page_transport.h"
 #include "modem/page_ports.h"
 #include "pim/pim_monitor.h"
@@ -123,6 +124,7 @@ private:
     void MonitoringEndStep();
 
     RunStateDeps m_d;
+    std::unique_ptr<CPageSpool> m_spool;  // every accepted request until its outcome is logged
     DataFiles m_files;
     CPageQueue m_queue;
     CPagerList m_pagers;

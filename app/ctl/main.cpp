@@ -1,5 +1,6 @@
 // corvane-ctl [-K"title"] [-t MS] TOPIC [DATA]
 // corvane-ctl [-K"title"] [-t MS] --topics
+// corvane-ctl [-K"title"] [-t MS] --queue
 // corvane-ctl --help | --version
 //
 // Executes TOPIC with DATA (passed unchanged, as one argument) on the running
@@ -8,12 +9,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <vector>
 
 #include "app/core/command_client.h"
 #include "app/core/command_topics.h"
 #include "app/core/program_info.h"
+#include "app/core/queue_listing.h"
 
 namespace {
 
@@ -27,13 +30,15 @@ struct Options {
     std::string title = "Corvane";
     int timeoutMs = -1;  // not given
     bool listTopics = false;
+    bool listQueue = false;
     std::vector<std::string> operands;
 };
 
 void Usage(std::FILE* out)
 {
     std::fputs("usage: corvane-ctl [-K\"title\"] [-t MS] TOPIC [DATA]\n"
-               "       corvane-ctl [-K\"title\"] [-t MS] --topics\n",
+               "       corvane-ctl [-K\"title\"] [-t MS] --topics\n"
+               "       corvane-ctl [-K\"title\"] [-t MS] --queue\n",
                out);
 }
 
@@ -50,6 +55,11 @@ void Help()
                 "  -t MS      time-out for the whole exchange in milliseconds (default 5000;\n"
                 "             0 waits without limit, the default for %s)\n"
                 "  --topics   print the instance's topics, one a line\n"
+                "  --queue    print the requests it has accepted and not yet settled, one a line:\n"
+                "             id, state (waiting for a send, queued, sending; \"unkept\" when\n"
+                "             its spool could not hold it), time accepted, origin, pager, phone,\n"
+                "             pager ID and message, separated by tabs (a backslash is \\\\,\n"
+                "             control bytes are \\xHH)\n"
                 "  --help     this text\n"
                 "  --version  the version\n"
                 "\n"
@@ -103,6 +113,8 @@ bool Parse(int argc, char** argv, Options& options, Info& info)
         }
         if (arg == "--topics") {
             options.listTopics = true;
+        } else if (arg == "--queue") {
+            options.listQueue = true;
         } else if (arg[1] == 'K' || arg[1] == 'k') {
             if (arg.size() > 2) {
                 options.title = Unquote(arg.substr(2));
@@ -119,7 +131,8 @@ bool Parse(int argc, char** argv, Options& options, Info& info)
         }
     }
     for (; i < argc; ++i) options.operands.push_back(argv[i]);
-    if (options.listTopics) return options.operands.empty();
+    if (options.listTopics && options.listQueue) return false;
+    if (options.listTopics || options.listQueue) return options.operands.empty();
     return !options.operands.empty() && options.operands.size() <= 2;
 }
 
@@ -145,6 +158,31 @@ int Report(const corvane::CommandReply& reply, const Options& options, const std
     return kExitNoInstance;
 }
 
+const char* OriginName(int origin)
+{
+    switch (origin) {
+    case 1: return "program";
+    case 2: return "command";
+    case 3: return "resubmitted";
+    default: return "?";
+    }
+}
+
+void PrintPending(const std::vector<corvane::SpooledRequest>& pending)
+{
+    using corvane::EscapeListingText;
+    for (const auto& request : pending) {
+        std::tm local {};
+        localtime_r(&request.queuedAt, &local);
+        char when[32];
+        std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &local);
+        std::printf("%llu\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", static_cast<unsigned long long>(request.id),
+                    corvane::QueueStateName(request).c_str(), when, OriginName(request.origin),
+                    EscapeListingText(request.name).c_str(), EscapeListingText(request.phoneOverride).c_str(),
+                    EscapeListingText(request.idOverride).c_str(), EscapeListingText(request.message).c_str());
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -165,6 +203,12 @@ int main(int argc, char** argv)
         const auto reply = client.Topics(topics, options.timeoutMs < 0 ? kDefaultTimeoutMs : options.timeoutMs);
         for (const auto& topic : topics) std::printf("%s\n", topic.c_str());
         return Report(reply, options, "--topics");
+    }
+    if (options.listQueue) {
+        std::vector<corvane::SpooledRequest> pending;
+        const auto reply = client.Queue(pending, options.timeoutMs < 0 ? kDefaultTimeoutMs : options.timeoutMs);
+        if (reply.status == corvane::CommandStatus::Ack) PrintPending(pending);
+        return Report(reply, options, "--queue");
     }
 
     const std::string& topic = options.operands[0];

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "app/core/spool_start.h"
 #include "common/file_io.h"
 #include "settings/memory_settings.h"
 #include "tests/app/app_fakes.h"
@@ -349,6 +350,38 @@ TEST_F(RunStateTest, DuringAPageTheShutDownIsRefusedAndTheTrayIconAlternates)
     state.Queue().pageInProgress = false;
     Tick(2);
     EXPECT_THAT(frame.icons, ElementsAre(true, false, true, false));
+}
+
+TEST_F(RunStateTest, RequestsLeftInTheSpoolAreSentFirstAtTheNextStart)
+{
+    {
+        CPageSpool left(SpoolFolder(dir.path(), "Corvane"), clock);
+        left.Open();
+        PageRequest cutOff{kOriginCommand, "Bob", "", "", "cut off"};
+        PageRequest waits{kOriginCommand, "Bob", "", "", "waits"};
+        left.Keep(cutOff, kSendCommand);
+        left.Keep(waits, kSendNone);
+    }  // the program was killed
+    const std::string journal = dir.Read("spool/Corvane/journal");
+    dir.Write("spool/Corvane/journal", journal + "damaged");
+    Create();
+    AddPager("Bob");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].caption, "Page Spool Error");
+    EXPECT_EQ(boxes.shown[0].text, "The page spool held requests that could not be read.  They were not sent: moved to " +
+                                       dir.path() + "spool/Corvane/damaged/journal-983955900-" +
+                                       std::to_string(journal.size()) + ".");
+    EXPECT_EQ(state.Queue().sendRequest, kSendCommand);
+    state.QueueCommandLinePages({"Bob/new"});
+    EXPECT_EQ(frame.queueCounts.back(), 3);
+
+    Tick();
+    ASSERT_EQ(transports.calls.size(), 1u);
+    ASSERT_EQ(transports.calls[0].pages.size(), 3u);
+    EXPECT_EQ(transports.calls[0].pages[0].message, "cut off");
+    EXPECT_EQ(transports.calls[0].pages[1].message, "waits");
+    EXPECT_EQ(transports.calls[0].pages[2].message, "new");
+    EXPECT_EQ(dir.Read("spool/Corvane/journal"), "") << "all three settled";
 }
 
 }  // namespace

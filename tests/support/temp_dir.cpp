@@ -10,7 +10,9 @@ namespace corvane::test {
 
 CTempDir::CTempDir()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "corvane-test-XXXXXX").string();
+    // No '-' before the random letters: the program finds its options anywhere in its
+    // command line, so a -W path with "-p..." in it would also be a page command.
+    std::string pattern = (std::filesystem::temp_directory_path() / "corvane_test_XXXXXX").string();
     if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     m_path = pattern + "/";
 }
