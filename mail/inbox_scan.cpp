@@ -24,9 +24,10 @@ public:
 
         std::vector<std::uint32_t> unknown;  // whose header is needed
         for (std::uint32_t uid : listing.unread) {
-            CSeenMail entry{uid, 0, true};
+            CSeenMail entry{uid, 0, true, {}};
             const CSeenMail* before = old ? old->Find(uid) : nullptr;
             if (before) entry.received = before->received;
+            if (before && !before->seen) entry.paged = before->paged;
             // Looked at when the last list did not hold it as seen; without a last list,
             // only when it may have come in after newSince.
             if (old ? !(before && before->seen) : newSince != 0) unknown.push_back(uid);
@@ -79,7 +80,7 @@ private:
         if (!filter || IsGatewayReply(header, m_gatewayAddress)) return true;
         ComposeMailPages(*filter, {header.uid, OneLineText(header.sender), OneLineText(header.subject),
                                    OneLineText(fields.body)},
-                         m.pagers, m_out.pages);
+                         m.pagers, m_out.pages, entry.paged);
         return true;
     }
 

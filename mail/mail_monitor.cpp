@@ -94,10 +94,7 @@ void CMailMonitor::Scan(std::time_t now)
     {
         CHold hold(m_busy);
         if (!outcome.pages.empty()) m.deliver(outcome.pages);
-        for (const MailPagerPages& pager : outcome.pages.pagers)
-            for (const MailPage& page : pager.pages)
-                if (page.failed)
-                    if (CSeenMail* entry = outcome.list.Find(page.message)) entry->seen = false;
+        NoteDelivery(outcome);
         MarkDealtWith(outcome);
     }
     // Emptied while the pages went out: the next scan starts a list of its own.
@@ -105,6 +102,22 @@ void CMailMonitor::Scan(std::time_t now)
     m_list = std::move(outcome.list);
     m_hasList = true;
     m_watchSince = 0;
+}
+
+// A message whose page failed is looked at again at the next scan, and then paged to the
+// pagers that do not have it yet.
+void CMailMonitor::NoteDelivery(InboxScanOutcome& outcome)
+{
+    for (const MailPagerPages& pager : outcome.pages.pagers) {
+        for (const MailPage& page : pager.pages) {
+            CSeenMail* entry = outcome.list.Find(page.message);
+            if (!entry) continue;
+            if (page.failed) entry->seen = false;
+            else entry->paged.push_back(pager.pager.Code);
+        }
+    }
+    for (CSeenMail& entry : outcome.list.entries)
+        if (entry.seen) entry.paged.clear();
 }
 
 // With "MAPIMarkRead" on, a message is marked read once it has been dealt with: a message

@@ -70,6 +70,7 @@ private:
     void Scan(std::time_t now);
     int LogOn();
     void ShowLogonProblem(int status);
+    void NoteDelivery(InboxScanOutcome& outcome);
     void MarkDealtWith(const InboxScanOutcome& outcome);
 
     MailMonitorDeps m;

@@ -14,7 +14,8 @@ void MailPageSet::Add(const PagerRecord& pager, MailPage page)
     pagers.push_back({pager, {std::move(page)}});
 }
 
-void ComposeMailPages(const CMailFilter& filter, const MatchedMail& mail, const CPagerList& pagers, MailPageSet& set)
+void ComposeMailPages(const CMailFilter& filter, const MatchedMail& mail, const CPagerList& pagers, MailPageSet& set,
+                      const std::vector<std::int16_t>& alreadyPaged)
 {
     std::string alpha = "Mail";
     if (filter.includeFrom) alpha += " From: " + mail.from;
@@ -22,6 +23,7 @@ void ComposeMailPages(const CMailFilter& filter, const MatchedMail& mail, const 
     if (filter.includeBody) alpha += " Msg: " + mail.body;
     for (const auto& pager : pagers.records()) {
         if (!(pager->AutoPageFlags & kAutoMail)) continue;
+        if (std::find(alreadyPaged.begin(), alreadyPaged.end(), pager->Code) != alreadyPaged.end()) continue;
         MailPage page{mail.from, pager->IsNumeric() ? filter.code : alpha,
                       pager->IsNumeric() ? 1 : std::max<int>(1, filter.maximumPages), mail.uid, false};
         // More than the pages can carry never goes out: a 64 KiB body is not kept per pager.

@@ -40,9 +40,11 @@ struct MatchedMail {
 };
 
 // One page per pager that receives e-mail monitor pages (AutoPageFlags bit 4), in
-// directory order: "Mail" with " From: ", " Sub: " and " Msg: " as the filter includes
-// them for alphanumeric pagers, the filter's code for numeric ones.
-void ComposeMailPages(const CMailFilter& filter, const MatchedMail& mail, const CPagerList& pagers, MailPageSet& set);
+// directory order, but those (by Code) in alreadyPaged: "Mail" with " From: ", " Sub: "
+// and " Msg: " as the filter includes them for alphanumeric pagers, the filter's code
+// for numeric ones.
+void ComposeMailPages(const CMailFilter& filter, const MatchedMail& mail, const CPagerList& pagers, MailPageSet& set,
+                      const std::vector<std::int16_t>& alreadyPaged = {});
 
 // A message part as a page shows it: line breaks, tabs and other control characters
 // (a NUL included) become blanks, runs of blanks one, none at either end.

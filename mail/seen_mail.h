@@ -16,6 +16,8 @@ struct CSeenMail {
     // Cleared when the message is to be looked at again at the next scan (its page
     // failed, or it could not be read).
     bool seen = true;
+    // The pagers (by Code) that have its page while it waits to be paged to the others.
+    std::vector<std::int16_t> paged;
 };
 
 struct CSeenMailList {
