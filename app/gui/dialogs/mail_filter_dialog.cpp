@@ -92,9 +92,8 @@ QWidget* CMailFilterDialog::Contents()
     pages->addWidget(new QLabel("Maximum pages", alpha));
     pages->addWidget(m_maximumPages);
     auto* alphaLayout = new QVBoxLayout(alpha);
-    alphaLayout->addWidget(m_includeFrom);
-    alphaLayout->addWidget(m_includeSubject);
-    alphaLayout->addWidget(m_includeBody);
+    // Each box as wide as its text: a click beside it does not tick it.
+    for (QCheckBox* box : {m_includeFrom, m_includeSubject, m_includeBody}) alphaLayout->addWidget(box, 0, Qt::AlignLeft);
     alphaLayout->addLayout(pages);
 
     auto* numeric = new QGroupBox("Send to Numeric", column);
@@ -116,8 +115,8 @@ QWidget* CMailFilterDialog::DeliveryTimes()
     m_weekends = Box(group, "Weekends", "weekends", m_filter.weekendsOff == 0);
     m_weekdays = Box(group, "Weekdays", "weekdays", m_filter.weekdaysOff == 0);
     auto* grid = new QGridLayout(group);
-    grid->addWidget(m_weekdays, 0, 0, 1, 4);
-    grid->addWidget(m_weekends, 1, 0, 1, 4);
+    grid->addWidget(m_weekdays, 0, 0, 1, 4, Qt::AlignLeft);
+    grid->addWidget(m_weekends, 1, 0, 1, 4, Qt::AlignLeft);
     grid->addWidget(new QLabel("Between", group), 2, 0);
     m_start = AddTime("start", m_filter.windowStart);
     grid->addWidget(new QLabel("and", group), 3, 0);
