@@ -36,6 +36,8 @@ bool CMailMonitor::Apply(bool keepSession)
     }
     m_on = true;
     if (m_busy) return true;  // a scan is logging on already
+    // Switched on (or the program started): a logon that fails is told, whatever was told before.
+    m_problemShown = false;
     int status;
     {
         CHold hold(m_busy);

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <utility>
 
 #include "common/clock.h"
 #include "common/message_box.h"

@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QSpinBox>
 
-#include "app/core/password.h"
 #include "mail/filter_file.h"
 #include "tests/dialogs/dialog_checks.h"
 
@@ -142,16 +141,6 @@ private slots:
         });
         QVERIFY(!f->commands->ConfigureMailFilters());
         QCOMPARE(f->dir.Read(kFiltersFile), before);
-    }
-
-    void thePasswordGuardsIt()
-    {
-        StorePassword(f->settings, "abc");
-        OnNextModal([](QWidget* dialog) {
-            QCOMPARE(dialog->windowTitle(), QString(kPasswordValidationTitle));
-            ClickCancel(dialog);
-        });
-        QVERIFY(!f->commands->ConfigureMailFilters());
     }
 };
 

@@ -1,6 +1,5 @@
-// The e-mail monitor's commands in the main window: Monitor EMail on the Action menu and
-// the toolbar next to Monitor PIM Reminders, with its refusals, and Configure > Mail
-// Filters after Pagers.
+// Monitor EMail in the main window: on the Action menu and the toolbar next to Monitor PIM
+// Reminders, with its refusals.
 
 #include <QAction>
 #include <QMenu>
@@ -8,7 +7,6 @@
 #include <QTest>
 #include <QToolBar>
 
-#include "tests/dialogs/dialog_fixture.h"
 #include "tests/gui/gui_harness.h"
 #include "tests/gui/gui_test_registry.h"
 
@@ -55,22 +53,6 @@ private slots:
         QCOMPARE(frame.PaneText(StatusPane::Mail), QString());
         QCOMPARE(h->boxes.Texts(), std::string("EMail Error: EMail is not installed in your system.\n"));
         QCOMPARE(h->settings.Get(key::MailMonitor), std::string("0"));
-    }
-
-    void MailFiltersIsOnTheConfigureMenuAfterPagers()
-    {
-        h->Start();
-        const QList<QAction*> entries = h->frame->ConfigureMenu()->actions();
-        auto* filters = h->frame->findChild<QAction*>("configureMailFiltersAction");
-        QVERIFY(filters);
-        QCOMPARE(IndexOf(entries, filters), IndexOf(entries, h->frame->findChild<QAction*>("configurePagersAction")) + 1);
-        QString title;
-        OnNextModal([&](QWidget* dialog) {
-            title = dialog->windowTitle();
-            ClickCancel(dialog);
-        });
-        filters->trigger();
-        QCOMPARE(title, QString("Mail Filters"));
     }
 };
 

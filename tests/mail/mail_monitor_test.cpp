@@ -291,22 +291,6 @@ TEST_F(MailMonitorTest, AServerThatCannotBeReachedKeepsTheSwitchTellsOnceAndIsTr
     EXPECT_EQ(boxes.shown[1].text, "The mail password or name is not valid.");
 }
 
-TEST_F(MailMonitorTest, WithoutAMailSystemTheSwitchGoesOffAndOffLogsOff)
-{
-    inbox.installed = false;
-    EXPECT_FALSE(monitor.Apply(false));
-    EXPECT_EQ(settings.Get(key::MailMonitor), "0");
-    EXPECT_EQ(boxes.Texts(), "EMail Error: EMail is not installed in your system.\n");
-    inbox.installed = true;
-    settings.Write(key::MailMonitor, "1");
-    EXPECT_TRUE(monitor.Apply(false));
-    settings.Write(key::MailMonitor, "0");
-    EXPECT_FALSE(monitor.Apply(true));  // a gateway still needs the session
-    EXPECT_TRUE(inbox.LoggedOn());
-    EXPECT_FALSE(monitor.Apply(false));
-    EXPECT_FALSE(inbox.LoggedOn());
-}
-
 TEST_F(MailMonitorTest, MarkReadMarksWhatWasDealtWithAndLeavesAFailedPageUnread)
 {
     settings.Write(key::MAPIMarkRead, "1");

@@ -20,7 +20,7 @@ inline constexpr const char* kMailFilterTitle = "Mail Filter";
 class CMailFilterDialog final : public QDialog {
     Q_OBJECT
 public:
-    CMailFilterDialog(CMailFilter& filter, QWidget* parent = nullptr);
+    explicit CMailFilterDialog(CMailFilter& filter, QWidget* parent = nullptr);
 
     void accept() override;
 

@@ -17,7 +17,7 @@ inline constexpr const char* kMailFiltersTitle = "Mail Filters";
 class CMailFiltersDialog final : public QDialog {
     Q_OBJECT
 public:
-    CMailFiltersDialog(const DataFiles& files, QWidget* parent = nullptr);
+    explicit CMailFiltersDialog(const DataFiles& files, QWidget* parent = nullptr);
 
     const CMailFilterList& Filters() const { return m_filters; }
     void accept() override;
