@@ -27,6 +27,15 @@ T* Named(T* widget, const QString& name)
     return widget;
 }
 
+// Minutes as a clock shows them: "05".
+class CMinuteBox final : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+
+protected:
+    QString textFromValue(int value) const override { return QString("%1").arg(value, 2, 10, QChar('0')); }
+};
+
 QCheckBox* Box(QWidget* parent, const char* text, const char* name, bool checked)
 {
     auto* box = Named(new QCheckBox(text, parent), name);
@@ -134,7 +143,7 @@ QWidget* CMailFilterDialog::DeliveryTimes()
 CMailFilterDialog::TimeBoxes CMailFilterDialog::AddTime(const char* prefix, std::int16_t minutes)
 {
     const FilterTime time = FilterTimeOf(minutes);
-    TimeBoxes boxes{Named(new QSpinBox(this), QString(prefix) + "Hour"), Named(new QSpinBox(this), QString(prefix) + "Minute"),
+    TimeBoxes boxes{Named(new QSpinBox(this), QString(prefix) + "Hour"), Named(new CMinuteBox(this), QString(prefix) + "Minute"),
                     Named(new QComboBox(this), QString(prefix) + "Half")};
     boxes.hour->setRange(1, 12);
     boxes.hour->setValue(time.hour);
