@@ -38,15 +38,19 @@ std::string OneLineText(const std::string& text)
     std::string line;
     line.reserve(text.size());
     bool blank = false;
-    for (char c : text) {
-        auto byte = static_cast<unsigned char>(c);
-        if (byte <= ' ' || byte == 0x7F) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        auto byte = static_cast<unsigned char>(text[i]);
+        // The C1 controls (U+0080 to U+009F) too: a server may give a NUL as one of them.
+        const bool c1 = byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+        if (byte <= ' ' || byte == 0x7F || c1) {
             blank = !line.empty();
+            i += c1 ? 1 : 0;
             continue;
         }
         if (blank) line += ' ';
         blank = false;
-        line += c;
+        line += text[i];
     }
     return line;
 }

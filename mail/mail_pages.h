@@ -47,7 +47,8 @@ void ComposeMailPages(const CMailFilter& filter, const MatchedMail& mail, const 
                       const std::vector<std::int16_t>& alreadyPaged = {});
 
 // A message part as a page shows it: line breaks, tabs and other control characters
-// (a NUL included) become blanks, runs of blanks one, none at either end.
+// (a NUL included, and the C1 controls of UTF-8) become blanks, runs of blanks one, none
+// at either end.
 std::string OneLineText(const std::string& text);
 
 // Cuts text to at most maxBytes, never inside a UTF-8 character.

@@ -198,6 +198,24 @@ TEST_F(MailMonitorRunTest, NewMailIsPagedOnceToTheTerminalAndTheSnppServerAndThe
     EXPECT_TRUE(central.Records("ERROR").empty()) << central.Transcript();
 }
 
+TEST_F(MailMonitorRunTest, AHugeMessageWithBinaryHeadersIsCutToThePagersOnePage)
+{
+    SavePagers(false);
+    Create();
+    state.Monitoring().ToggleManualMonitoring();
+    Tick(1);
+    std::string body;
+    for (int line = 0; body.size() < (10u << 20); ++line) body += "Line " + std::to_string(line) + " of a large log\r\n";
+    // The server hands a NUL on as 0x80, which reads as a control character too.
+    DeliverMail(maildir, Mail(std::string("\"Ops\x01" "Desk\0\xFF\" <ops@example.org>", 30),
+                              "down " + std::string(100000, 'x'), body));
+    Tick(61);
+    ASSERT_EQ(snpp.Pages().size(), 1u);
+    const std::string logged = dir.Read("log.txt");
+    EXPECT_EQ(logged, "03/07/01 09:06AM Sam: Mail From: Ops Desk \xC3\xBF Sub: down " + std::string(80 - 33, 'x') + "\n")
+        << logged;
+}
+
 TEST_F(MailMonitorRunTest, AServerDownAtTheStartKeepsTheSwitchTellsOnceAndPagesWhatCameOnceItIsBack)
 {
     SavePagers(false);
