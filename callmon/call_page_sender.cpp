@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/page_route.h"
 #include "engine/page_text.h"
 #include "engine/send_run.h"
 
@@ -10,11 +11,6 @@ namespace {
 
 // A call page goes out whole, in as many pages as it takes.
 constexpr int kCallPageLimit = 32767;
-
-bool IsSnppNumber(const std::string& phone)
-{
-    return phone.size() > 4 && phone.compare(0, 5, "SNPP:") == 0;
-}
 
 bool Has(const std::vector<std::int16_t>& codes, std::int16_t code)
 {

@@ -6,6 +6,7 @@
 #include "common/message_box.h"
 #include "directory/message_texts.h"
 #include "engine/page_log.h"
+#include "engine/page_route.h"
 #include "engine/page_text.h"
 #include "engine/request_outcomes.h"
 #include "modem/tcp_line.h"
@@ -19,13 +20,7 @@ bool IsGatewayPort(const std::string& pagePort)
 
 namespace {
 
-constexpr int kPauseAfterModemCallMs = 4000;
 constexpr int kNoLimit = 9999;
-
-bool IsSnppNumber(const std::string& phone)
-{
-    return phone.size() > 4 && phone.compare(0, 5, "SNPP:") == 0;
-}
 
 class CSendRun {
 public:
@@ -58,7 +53,6 @@ private:
     void LogCall(PagerRecord& entry, const std::string& text);
     void LogOne(PagerRecord& entry, int result, bool delivered, const std::string& text);
     void ReportFailure(int result, const PagerRecord* single);
-    void PauseAfterModemCall();
     void Finish(bool monitorWasOpen);
 
     SendRunContext& m;
@@ -282,7 +276,7 @@ void CSendRun::FinishCall()
     m_call.reset();
     m_callPages = 0;
     m_limit = kNoLimit;
-    if (modem) PauseAfterModemCall();
+    if (modem) PauseAfterModemCall(m.pump, m.clock);
 }
 
 void CSendRun::EndUnfinishedCall()
@@ -303,17 +297,6 @@ void CSendRun::LogUntaken(std::size_t from)
     }
 }
 
-void CSendRun::PauseAfterModemCall()
-{
-    std::uint64_t start = m.clock.TickMs();
-    for (;;) {
-        std::uint64_t elapsed = m.clock.TickMs() - start;
-        if (elapsed >= kPauseAfterModemCallMs) return;
-        int wait = static_cast<int>(std::min<std::uint64_t>(kPauseAfterModemCallMs - elapsed, kPumpIntervalMs));
-        m.pump.Wait(wait, -1, true);
-    }
-}
-
 void CSendRun::LogCall(PagerRecord& entry, const std::string& text)
 {
     std::vector<CountedPage> pages = m_call->Counted();
@@ -328,23 +311,9 @@ void CSendRun::LogCall(PagerRecord& entry, const std::string& text)
 
     for (const CountedPage& page : pages) {
         int status = page.entry->DeliveryStatus;
-        bool delivered;
-        int code = m_lastResult;
-        if (snpp) {
-            // Each SNPP page carries its own result; the run's result is only the last page's.
-            delivered = status == 0 && !snppNeverSent;
-            if (status != 0) code = status;
-        } else if (m_lastResult == 0) {
-            delivered = true;
-        } else if (m_lastResult == kCallNotAcknowledged || m_lastResult == kCallRejected ||
-                   m_lastResult == kCallWriteError || m_lastResult == kCallCancelled) {
-            // Failures that can come after blocks were acknowledged: each page by its own
-            // status (the call marks every page when it failed before the first block).
-            delivered = status == 0;
-        } else {
-            delivered = false;
-        }
-        LogOne(*page.entry, code, delivered, page.logText);
+        // Each SNPP page carries its own result; the run's result is only the last page's.
+        int code = snpp && status != 0 ? status : m_lastResult;
+        LogOne(*page.entry, code, PageDelivered(snpp, m_lastResult, status, snppNeverSent), page.logText);
     }
 }
 

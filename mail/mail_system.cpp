@@ -227,12 +227,31 @@ int CMailSystem::ReadHeaders(const std::vector<std::uint32_t>& uids, std::vector
 
 int CMailSystem::Read(std::uint32_t uid, MailMessage& message)
 {
+    return Fetch(uid, message, m.settings.Get(key::MAPIMarkRead) != "0");
+}
+
+int CMailSystem::Peek(std::uint32_t uid, MailMessage& message)
+{
+    return Fetch(uid, message, false);
+}
+
+int CMailSystem::MarkRead(std::uint32_t uid)
+{
+    return RunInbox([&]() -> int {
+        if (int status = EnsureInbox(); status != kMailOk) return status;
+        ImapStatus status = m_imap->MarkSeen(uid);
+        m_lastError = m_imap->LastError();
+        return InboxStatus(status);
+    });
+}
+
+int CMailSystem::Fetch(std::uint32_t uid, MailMessage& message, bool markRead)
+{
     return RunInbox([&]() -> int {
         if (int status = EnsureInbox(); status != kMailOk) return status;
         bool found = false;
         ImapStatus status = m_imap->FetchMessage(uid, message, found);
-        if (status == ImapStatus::Ok && found && m.settings.Get(key::MAPIMarkRead) != "0")
-            status = m_imap->MarkSeen(uid);
+        if (status == ImapStatus::Ok && found && markRead) status = m_imap->MarkSeen(uid);
         m_lastError = m_imap->LastError();
         if (status == ImapStatus::Ok && !found) return kMailNoMessages;
         return InboxStatus(status);

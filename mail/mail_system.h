@@ -28,6 +28,7 @@
 #include "common/clock.h"
 #include "common/event_pump.h"
 #include "common/message_box.h"
+#include "mail/mail_inbox.h"
 #include "mail/mail_message.h"
 #include "mail/mail_status.h"
 #include "settings/settings.h"
@@ -44,47 +45,45 @@ struct MailSystemDeps {
     IMessageBox& messageBox;
 };
 
-// The unread messages of the inbox at one moment.
-struct InboxListing {
-    std::uint32_t uidValidity = 0;  // when it changes, earlier UIDs name other messages
-    std::vector<std::uint32_t> unread;  // ascending
-};
-
 // The sender's address of mail the program sends: "MailFromAddress", else "MailName"
 // when it holds an '@', else "corvane@localhost".
 std::string MailSenderAddress(ISettings& settings);
 
-class CMailSystem {
+class CMailSystem final : public IMailInbox {
 public:
     explicit CMailSystem(MailSystemDeps deps);
-    ~CMailSystem();
+    ~CMailSystem() override;
     CMailSystem(const CMailSystem&) = delete;
     CMailSystem& operator=(const CMailSystem&) = delete;
 
     // Called once at start.
     void Initialize();
     // A mail system is installed when "MailImapServer" names the inbox.
-    bool Installed();
+    bool Installed() override;
 
     // Logs on with "MailName" and the scrambled "MailPassword": kMailOk, kMailLoginFailure
     // for a refused name or password, kMailInsecure when TLS failed, kMailFailure for
     // anything else (no mail system, no server, no answer). Shows nothing. A second Logon
     // while logged on succeeds at once.
-    int Logon();
-    bool LoggedOn() const { return m_loggedOn; }
+    int Logon() override;
+    bool LoggedOn() const override { return m_loggedOn; }
     // Says goodbye to the server and forgets the logon.
-    void Logoff();
+    void Logoff() override;
     // At shut-down, after Logoff: every connection is released.
     void Terminate();
 
     // The inbox, for the e-mail monitor. Each gives kMailOk, or a failure after which the
     // caller keeps what it had and tries again later (kMailInvalidSession: the logon was
     // refused when the connection had to be made again).
-    int ListUnread(InboxListing& listing);
-    int ReadHeaders(const std::vector<std::uint32_t>& uids, std::vector<MailHeader>& headers);
+    int ListUnread(InboxListing& listing) override;
+    int ReadHeaders(const std::vector<std::uint32_t>& uids, std::vector<MailHeader>& headers) override;
     // The whole message; kMailNoMessages when it is gone. Read without marking when
     // "MAPIMarkRead" is "0", else marked read after it was read.
     int Read(std::uint32_t uid, MailMessage& message);
+    // The whole message, never marked read; and the mark on its own, for a reader that
+    // marks a message only once it has dealt with it.
+    int Peek(std::uint32_t uid, MailMessage& message) override;
+    int MarkRead(std::uint32_t uid) override;
 
     // One plain message to one recipient. On failure the text of MailSendErrorText is
     // shown (caption "Mail Error") when showErrors is set. kMailOk when the server took it.
@@ -92,9 +91,10 @@ public:
                  bool showErrors);
 
     // The server's or libcurl's words for the last failure.
-    const std::string& LastError() const { return m_lastError; }
+    const std::string& LastError() const override { return m_lastError; }
 
 private:
+    int Fetch(std::uint32_t uid, MailMessage& message, bool markRead);
     int RunInbox(const std::function<int()>& operation);
     int List(InboxListing& listing);
     int EnsureInbox();

@@ -3,18 +3,12 @@
 #include <algorithm>
 
 #include "engine/page_log.h"
+#include "engine/page_route.h"
 #include "engine/send_run.h"
 #include "settings/settings.h"
 
 namespace corvane {
 namespace {
-
-constexpr int kPauseBetweenModemCallsMs = 4000;
-
-bool IsSnppNumber(const std::string& phone)
-{
-    return phone.size() > 4 && phone.compare(0, 5, "SNPP:") == 0;
-}
 
 class CReminderPages {
 public:
@@ -112,7 +106,7 @@ private:
             c.ports.OpenPagePort(false, m_settings.Get(key::PagePortBaud));
             m_portOpened = true;
         } else if (m_modemCalled) {
-            Pause();
+            PauseAfterModemCall(c.pump, c.clock);
         }
         c.ports.EnsurePageBaud(false, entry.BaudRate);
         m_modemCalled = true;
@@ -133,14 +127,6 @@ private:
         if (call.IsSnpp()) delivered = result == 0 && status == 0;
         else delivered = result == 0 || ((result == kCallNotAcknowledged || result == kCallRejected) && status == 0);
         return status != 0 ? status : result;
-    }
-
-    void Pause()
-    {
-        std::uint64_t start = c.clock.TickMs();
-        for (std::uint64_t elapsed = 0; elapsed < kPauseBetweenModemCallsMs; elapsed = c.clock.TickMs() - start)
-            c.pump.Wait(static_cast<int>(std::min<std::uint64_t>(kPauseBetweenModemCallsMs - elapsed, kPumpIntervalMs)),
-                        -1, true);
     }
 
     ReminderDeliveryContext& c;

@@ -10,6 +10,7 @@
 #include "common/decimal.h"
 #include "common/file_io.h"
 #include "engine/send_run.h"
+#include "mail/mail_monitor.h"
 #include "mail/mail_system.h"
 
 namespace corvane {
@@ -47,7 +48,10 @@ CRunState::CRunState(RunStateDeps deps)
                                                          m_d.ports, m_d.transports, m_files})),
       m_callPages(std::make_unique<CCallMonitor>(CallMonitorDeps{
           m_d.settings, m_d.messageBox, m_d.shell, m_d.shell, m_d.pump, m_d.clock, m_d.ports, m_d.transports,
-          m_d.reactor, m_queue, m_pagers, m_files}))
+          m_d.reactor, m_queue, m_pagers, m_files})),
+      m_mailPages(std::make_unique<CMailMonitor>(
+          MailMonitorDeps{m_d.settings, m_d.messageBox, m_d.clock, m_d.mail, m_filters, m_pagers,
+                          [this](MailPageSet& pages) { DeliverMail(pages); }}))
 {
 }
 
@@ -64,9 +68,10 @@ void CRunState::Create(bool quiet, int commandScanSeconds, const std::string& co
     CreateIfMissing(m_d.dataDir + "errorlog.txt");
     ReadIntervals();
 
-    // Mail filters and Dashnote messages have no part in this program yet; the texts,
+    // Dashnote messages have no part in this program yet; the texts, the mail filters,
     // the pagers and the scheduled pages are loaded in their order.
     m_messages = LoadMessages(m_files.Path("MESSAGES.DAT"));
+    m_filters.Load(m_files);
     m_pagers.Reload(m_files);
     m_lastRescan = m_lastCommandScan = m_d.clock.Now();
     m_schedules.Load(m_files.Path(kSchedulesFile), m_d.clock.Now());
@@ -142,6 +147,7 @@ void CRunState::OnTick()
     if (m_monitoringState == 2) m_callPages->MonitorTick(m_callMonitor != 0);
     PimStep();
     if (m_spool) TickSpool(*m_spool, m_queue, m_d.messageBox);
+    MailStep();
 }
 
 void CRunState::CloseRequestStep()
@@ -217,6 +223,7 @@ void CRunState::MonitoringStartStep()
         if (!opened && m_callMonitor && m_monitoringPeriod == period && m_monitoringState == 2) m_callMonitor = 0;
     }
     if (m_pimMonitor) m_pim->StartMonitoring();
+    if (m_mailMonitor) m_mailPages->StartMonitoring();
     ShowSwitches();
     WarnAboutMonitorsWithoutPages();
 }
@@ -228,10 +235,10 @@ void CRunState::WarnAboutMonitorsWithoutPages()
         m_d.messageBox.Show(text, caption, MbIcon::Warning, MbButtons::Ok);
     };
     if (m_mailMonitor) {
-        // No mail filters can exist in this program yet.
-        warn("Email monitoring is enabled, but there are no mail filters.  In order to receive Email monitor "
-             "pages, you must have at least one mail filter.",
-             "Email Monitor");
+        if (m_filters.empty())
+            warn("Email monitoring is enabled, but there are no mail filters.  In order to receive Email monitor "
+                 "pages, you must have at least one mail filter.",
+                 "Email Monitor");
         if (!AnyPagerWith(kAutoMail))
             warn("Email Monitoring is enabled, but there is no pager set to receive the pages.  Please refer to the "
                  "Email Monitoring tab on the Preferences dialog box.",
@@ -268,6 +275,7 @@ void CRunState::MonitoringEndStep()
     m_cancelPosted = false;
     m_callPages->DiscardPendingPages();
     if (!m_callerIdPopup) m_d.ports.CloseMonitorPort();
+    m_mailPages->StopMonitoring();
     m_monitoringState = 0;
     // A call monitor switched off for the period because its modem would not open.
     m_callMonitor = m_d.settings.GetInt(key::MonitorPhone);
@@ -337,18 +345,6 @@ void CRunState::ApplyCallMonitor()
     } else if (!m_callerIdPopup) {
         m_d.ports.CloseMonitorPort();
     }
-}
-
-void CRunState::ApplyMailMonitor()
-{
-    if (!m_d.settings.IsOn(key::MailMonitor)) {
-        m_mailMonitor = 0;
-        return;
-    }
-    // This program has no mail system to log on to yet.
-    m_d.settings.Write(key::MailMonitor, "0");
-    m_d.messageBox.Show("EMail is not installed in your system.", "EMail Error", MbIcon::Warning, MbButtons::Ok);
-    m_mailMonitor = 0;
 }
 
 void CRunState::ApplyPimMonitor()

@@ -19,6 +19,7 @@
 #include "directory/pager_list.h"
 #include "engine/page_request.h"
 #include "engine/page_spool.h"
+#include "mail/mail_filter_list.h"
 #include "transport/page_transport.h"
 #include "modem/page_ports.h"
 #include "pim/pim_monitor.h"
@@ -27,7 +28,9 @@
 
 namespace corvane {
 
+class CMailMonitor;
 class CMailSystem;
+struct MailPageSet;
 
 struct RunStateDeps {
     ISettings& settings;
@@ -79,6 +82,8 @@ public:
     void ToggleCallerIdPopup();
     void TogglePause();
     void RereadPagers();
+    // FILTERS.DAT read again (after the Mail Filters dialog saved it).
+    void ReloadMailFilters();
     void SendTestPage(const PagerRecord& edited);
 
     CMonitoringControl& Monitoring() { return *m_monitoring; }
@@ -88,6 +93,8 @@ public:
     CPagerList& Pagers() { return m_pagers; }
     CScheduleList& Schedules() { return m_schedules; }
     CPimMonitor& Pim() { return *m_pim; }
+    CMailMonitor& MailMonitor() { return *m_mailPages; }
+    const CMailFilterList& MailFilters() const { return m_filters; }
     const DataFiles& Files() const { return m_files; }
     const MessageTexts& Messages() const { return m_messages; }
     SwitchState Switches() const;
@@ -101,11 +108,11 @@ private:
     void RequestClose() override { m_closeRequested = true; }
     void ShowQueueCount(int count) override { m_d.shell.SetQueueCount(count); }
     void BringToFront() override { m_d.shell.BringToFront(); }
-    // ISeenMailLists: the e-mail monitor is not part of this program yet: nothing seen.
-    void EmptySeenMailLists() override {}
+    // ISeenMailLists: the user is back, or manual monitoring begins.
+    void EmptySeenMailLists() override;  // run_state_mail.cpp
 
     void ApplyCallMonitor();
-    void ApplyMailMonitor();
+    void ApplyMailMonitor();  // run_state_mail.cpp
     void ApplyPimMonitor();
     void LogonForGateway();
     bool AnyPagerWith(std::uint16_t flag) const;
@@ -118,6 +125,8 @@ private:
     void CommandFileStep();
     void ScheduleStep();  // run_state_pim.cpp
     void PimStep();       // run_state_pim.cpp
+    void MailStep();      // run_state_mail.cpp
+    void DeliverMail(MailPageSet& pages);
     void TrayStep();
     void MonitoringStartStep();
     void WarnAboutMonitorsWithoutPages();
@@ -134,6 +143,8 @@ private:
     CScheduleList m_schedules;
     std::unique_ptr<CPimMonitor> m_pim;
     std::unique_ptr<CCallMonitor> m_callPages;
+    CMailFilterList m_filters;
+    std::unique_ptr<CMailMonitor> m_mailPages;
     TickIntervals m_intervals;
 
     int m_callMonitor = 0;

@@ -196,6 +196,22 @@ QIcon MonitorPimIcon()
     });
 }
 
+// An envelope with its flap: the e-mail monitor.
+QIcon MonitorMailIcon()
+{
+    return ToolIcon([](QPainter& p) {
+        p.setPen(QPen(QColor(40, 40, 60), 1.2));
+        p.setBrush(QColor(250, 246, 228));
+        p.drawRect(QRectF(3, 6, 18, 12));
+        p.setBrush(Qt::NoBrush);
+        QPainterPath flap;
+        flap.moveTo(3, 6);
+        flap.lineTo(12, 13);
+        flap.lineTo(21, 6);
+        p.drawPath(flap);
+    });
+}
+
 // A telephone handset with a ring beside it: the call monitor.
 QIcon PhoneIcon()
 {

@@ -17,6 +17,7 @@ QIcon MonitoringIcon();
 QIcon PauseIcon();
 QIcon MonitorPimIcon();
 QIcon PhoneIcon();
+QIcon MonitorMailIcon();
 
 inline constexpr int kSplashWidth = 450;
 inline constexpr int kSplashHeight = 300;

@@ -107,6 +107,9 @@ void CCorvaneFrame::BuildMenus()
     m_monitorPim = action->addAction(MonitorPimIcon(), tr("Monitor PIM &Reminders"));
     m_monitorPim->setObjectName("monitorPimAction");
     m_monitorPim->setCheckable(true);
+    m_monitorMail = action->addAction(MonitorMailIcon(), tr("Monitor &EMail"));
+    m_monitorMail->setObjectName("monitorMailAction");
+    m_monitorMail->setCheckable(true);
     m_callerIdPopup = action->addAction(tr("&Caller ID Popup"));
     m_callerIdPopup->setObjectName("callerIdPopupAction");
     m_callerIdPopup->setCheckable(true);
@@ -122,6 +125,7 @@ void CCorvaneFrame::BuildMenus()
     connect(m_monitorPhone, &QAction::triggered, this, [this] { CallCore([this] { m_runState->ToggleMonitorPhone(); }); });
     connect(m_pause, &QAction::triggered, this, [this] { CallCore([this] { m_runState->TogglePause(); }); });
     connect(m_monitorPim, &QAction::triggered, this, [this] { CallCore([this] { m_runState->ToggleMonitorPim(); }); });
+    connect(m_monitorMail, &QAction::triggered, this, [this] { CallCore([this] { m_runState->ToggleMonitorMail(); }); });
 
     // Each command shows its own refusals (monitoring, the password) and its dialog.
     m_configure = menuBar()->addMenu(tr("&Configure"));
@@ -135,6 +139,7 @@ void CCorvaneFrame::BuildMenus()
     addConfigure(tr("&Modems..."), "configureModemsAction", &CDialogCommands::ConfigureModems);
     addConfigure(tr("&Service Providers..."), "configureServicesAction", &CDialogCommands::ConfigureServices);
     addConfigure(tr("&Pagers..."), "configurePagersAction", &CDialogCommands::ConfigurePagers);
+    addConfigure(tr("Mail &Filters..."), "configureMailFiltersAction", &CDialogCommands::ConfigureMailFilters);
     m_configure->addSeparator();
     addConfigure(tr("Pass&word..."), "configurePasswordAction", &CDialogCommands::ConfigurePassword);
 
@@ -154,6 +159,7 @@ void CCorvaneFrame::BuildMenus()
     tools->setIconSize(QSize(24, 22));
     tools->addAction(m_monitorPhone);
     tools->addAction(m_monitorPim);
+    tools->addAction(m_monitorMail);
     tools->addSeparator();
     tools->addAction(m_manualMonitoring);
     tools->addAction(m_activateScreenSaver);
@@ -573,6 +579,7 @@ void CCorvaneFrame::ShowSwitches(const SwitchState& state)
     SetPane(StatusPane::Pim, state.pim ? QStringLiteral("PIM") : QString());
     m_monitorPim->setChecked(state.pim);
     SetPane(StatusPane::Mail, state.mail ? QStringLiteral("MAIL") : QString());
+    m_monitorMail->setChecked(state.mail);
     m_monitorPhone->setChecked(state.callMonitor);
     m_callerIdPopup->setChecked(state.callerIdPopup);
     m_pause->setChecked(state.paused);

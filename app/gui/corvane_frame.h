@@ -80,6 +80,7 @@ public:
     CCallerIdPopupWindow* CallerIdPopup() const;
     QAction* PauseAction() const { return m_pause; }
     QAction* MonitorPimAction() const { return m_monitorPim; }
+    QAction* MonitorMailAction() const { return m_monitorMail; }
     QAction* ScheduledPagesAction() const { return m_scheduledPages; }
     QAction* LogPagesToAction() const { return m_logPagesTo; }
     QMenu* ConfigureMenu() const { return m_configure; }
@@ -157,6 +158,7 @@ private:
     QAction* m_monitorPhone = nullptr;
     QAction* m_pause = nullptr;
     QAction* m_monitorPim = nullptr;
+    QAction* m_monitorMail = nullptr;
     QAction* m_scheduledPages = nullptr;
     QAction* m_logPagesTo = nullptr;
     QMenu* m_configure = nullptr;

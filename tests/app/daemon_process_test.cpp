@@ -20,6 +20,7 @@
 
 #include "app/core/command_client.h"
 #include "directory/pager_list.h"
+#include "mail/filter_file.h"
 #include "settings/mail_password.h"
 #include "settings/ini_settings.h"
 #include "settings/memory_settings.h"
@@ -168,6 +169,40 @@ TEST_F(DaemonProcessTest, SigtermDuringAPageCancelsTheCallThenEnds)
     ::kill(pid, SIGTERM);
     EXPECT_EQ(WaitForExit(pid, 15s), 0);
     EXPECT_EQ(data.Read("errorlog.txt").substr(17), "Error 109 To Net: never greeted\n");
+}
+
+TEST_F(DaemonProcessTest, MailMonitoringWithTheMailServerDownSaysSoOnceAndStaysOn)
+{
+    CPagerList pagers;
+    PagerRecord& p = *pagers.NewPager();
+    p.UserName = "Mia";
+    p.PagerType = "1";
+    p.AutoPageFlags = kAutoMail;
+    CMemorySettings memory;
+    CRecordingMessageBox boxes;
+    pagers.Save(DataFiles{data.path(), memory, boxes});
+    data.Write("FILTERS.DAT", WriteFilters({CMailFilter{}}));
+    // Nobody listens on the silent server's port once it is closed.
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    ::getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(silent);
+    silent = -1;
+    {
+        CIniSettings settings("Mx");
+        settings.Write(key::MailImapServer, "imap://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/INBOX");
+        settings.Write(key::MailName, "nobody");
+        settings.Write(key::MailMonitor, "1");
+    }
+
+    pid_t pid = Start({"-KMx", "-M", "-W" + data.path()});
+    ASSERT_TRUE(WaitForInstance("Mx"));
+    std::this_thread::sleep_for(3s);  // monitoring began, and its first scan found the server down too
+    EXPECT_EQ(CCommandClient("Mx").Execute("Close", "", 2000).status, CommandStatus::Ack);
+    EXPECT_EQ(WaitForExit(pid), 0);
+    EXPECT_EQ(data.Read("stderr.txt"), "Mail Error: Error attempting to open the mail session.  Please insure your mail "
+                                       "software is installed correctly.\n");
+    EXPECT_EQ(CIniSettings("Mx").Get(key::MailMonitor), "1");
 }
 
 // The message holding marker as the test SMTP server stored it, "" while none came.

@@ -241,7 +241,7 @@ private slots:
     {
         h->Start();
         QCOMPARE(Entries(Menu("File")), (QStringList{"Export Pager Data", "Import Pager Data", "Log Pages To", "Print Setup", "Print Pager List", "Exit"}));
-        QCOMPARE(Entries(Menu("Configure")), (QStringList{"Modems", "Service Providers", "Pagers", "Password"}));
+        QCOMPARE(Entries(Menu("Configure")), (QStringList{"Modems", "Service Providers", "Pagers", "Mail Filters", "Password"}));
         QStringList menus;
         for (QAction* action : Frame().menuBar()->actions()) menus << Plain(action->text());
         QCOMPARE(menus, (QStringList{"File", "Action", "Configure", "View"}));

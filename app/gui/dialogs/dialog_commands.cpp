@@ -7,6 +7,7 @@
 #include "app/core/schedule_send.h"
 #include "app/gui/dialogs/individual_pager_dialog.h"
 #include "app/gui/dialogs/log_file_dialogs.h"
+#include "app/gui/dialogs/mail_filters_dialog.h"
 #include "app/gui/dialogs/modem_config_dialog.h"
 #include "app/gui/dialogs/page_log_dialog.h"
 #include "app/gui/dialogs/pager_config_dialog.h"
@@ -96,6 +97,15 @@ bool CDialogCommands::ConfigurePassword()
 {
     CPasswordDialog dialog(m_state.Files().settings, m_state.Files().messageBox, m_parent);
     return dialog.exec() == QDialog::Accepted;
+}
+
+bool CDialogCommands::ConfigureMailFilters()
+{
+    if (!PasswordAllows()) return false;
+    CMailFiltersDialog dialog(m_state.Files(), m_parent);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    m_state.ReloadMailFilters();
+    return true;
 }
 
 bool CDialogCommands::LogPagesTo()

@@ -12,6 +12,8 @@
 //   Configure > Service Providers  -> ConfigureServices()
 //   Configure > Pagers             -> ConfigurePagers()    (re-reads the pager file on OK)
 //   Configure > Password           -> ConfigurePassword()
+//   Configure > Mail Filters       -> ConfigureMailFilters()  (behind the password; the
+//                                     program's filters are read again on OK)
 //   File > Log Pages To            -> LogPagesTo()
 //   File > Export Pager Data       -> ExportPagerData()
 //   File > Import Pager Data       -> ImportPagerData()   (re-reads the pager list after an import)
@@ -73,6 +75,7 @@ public:
     bool ConfigureServices();
     bool ConfigurePagers();
     bool ConfigurePassword();
+    bool ConfigureMailFilters();
     // File menu.
     bool LogPagesTo();
     bool ExportPagerData();

@@ -1,0 +1,63 @@
+// Monitor EMail in the main window: on the Action menu and the toolbar next to Monitor PIM
+// Reminders, with its refusals.
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <QToolBar>
+
+#include "tests/gui/gui_harness.h"
+#include "tests/gui/gui_test_registry.h"
+
+namespace corvane::test {
+
+class MailCommandsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<CGuiHarness> h;
+
+    static int IndexOf(const QList<QAction*>& actions, const QAction* action) { return actions.indexOf(action); }
+
+private slots:
+    void init() { h = std::make_unique<CGuiHarness>(); }
+    void cleanup() { h.reset(); }
+
+    void MonitorEMailSitsBesideThePimSwitchAndNeedsARecipientAndAMailSystem()
+    {
+        h->SavePagers({{"Bob"}});
+        h->Start();
+        CCorvaneFrame& frame = *h->frame;
+        QAction* mail = frame.MonitorMailAction();
+        QCOMPARE(mail->text(), QString("Monitor &EMail"));
+        QMenu* holder = nullptr;
+        for (QAction* top : frame.menuBar()->actions())
+            if (top->menu() && top->menu()->actions().contains(mail)) holder = top->menu();
+        QVERIFY(holder);
+        QCOMPARE(holder->title(), QString("&Action"));
+        const QList<QAction*> menu = holder->actions();
+        QCOMPARE(IndexOf(menu, mail), IndexOf(menu, frame.MonitorPimAction()) + 1);
+        const QList<QAction*> tools = frame.findChild<QToolBar*>("toolbar")->actions();
+        QCOMPARE(IndexOf(tools, mail), IndexOf(tools, frame.MonitorPimAction()) + 1);
+
+        mail->trigger();
+        QVERIFY(!mail->isChecked());
+        QCOMPARE(h->boxes.Texts(), std::string("Monitor Error: EMail Monitoring cannot be enabled.  You have not selected "
+                                               "a pager to receive EMail Monitor pages.  Please select a pager using the "
+                                               "EMail Monitoring tab on the Preferences dialog box.\n"));
+        h->boxes.shown.clear();
+        h->SavePagers({{"Bob", {}, "SNPP:one:444", "", "", kAutoMail}});
+        h->state->RereadPagers();
+        mail->trigger();  // this program was given no mail system
+        QVERIFY(!mail->isChecked());
+        QCOMPARE(frame.PaneText(StatusPane::Mail), QString());
+        QCOMPARE(h->boxes.Texts(), std::string("EMail Error: EMail is not installed in your system.\n"));
+        QCOMPARE(h->settings.Get(key::MailMonitor), std::string("0"));
+    }
+};
+
+CORVANE_GUI_TEST(MailCommandsTest)
+
+}  // namespace corvane::test
+
+#include "mail_commands_test.moc"
