@@ -63,9 +63,9 @@ void CRunState::Create(bool quiet, int commandScanSeconds, const std::string& co
     CreateIfMissing(m_d.dataDir + "errorlog.txt");
     ReadIntervals();
 
-    // Mail filters and Dashnote messages have no part in this program yet; the texts,
-    // the pagers and the scheduled pages are loaded in their order.
-    m_messages = LoadMessages(m_files.Path("MESSAGES.DAT"));
+    // Mail filters have no part in this program yet; the texts, the pagers and the
+    // scheduled pages are loaded in their order, the Dashnote messages last.
+    m_messages = LoadMessages(m_files.Path(kMessagesFile));
     m_pagers.Reload(m_files);
     m_lastRescan = m_lastCommandScan = m_d.clock.Now();
     m_schedules.Load(m_files.Path(kSchedulesFile), m_d.clock.Now());
@@ -75,6 +75,7 @@ void CRunState::Create(bool quiet, int commandScanSeconds, const std::string& co
     ApplyPimMonitor();
     LogonForGateway();
     ShowSwitches();
+    ReloadDashnotes();
 }
 
 // Pages that go through a gateway need the mail system from the start. A refused logon
