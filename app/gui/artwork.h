@@ -17,6 +17,9 @@ QIcon MonitoringIcon();
 QIcon PauseIcon();
 QIcon MonitorPimIcon();
 QIcon PhoneIcon();
+QIcon ExportIcon();
+QIcon MailIcon();
+QIcon HelpIcon();
 
 inline constexpr int kSplashWidth = 450;
 inline constexpr int kSplashHeight = 300;

@@ -411,7 +411,12 @@ private slots:
         h->settings.Write(key::TaskbarButton, "0");
         QVERIFY(Frame().AddTrayIcon());
         QCOMPARE(Frame().TrayIcon()->toolTip(), QStringLiteral("Corvane"));
-        QCOMPARE(Frame().TrayIcon()->contextMenu()->actions().size(), 3);  // Restore, separator, Close
+        // The window's system menu: Restore, Close, and the two monitoring entries added to it.
+        QStringList entries;
+        for (QAction* action : Frame().TrayIcon()->contextMenu()->actions())
+            entries << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        QCOMPARE(entries, (QStringList{"&Restore", "-", "&Close", "-", "Monitor &Without Screen Saver",
+                                       "&Activate Screen Saver"}));
         // With no tray on this display, minimising must not hide the only way back.
         if (!QSystemTrayIcon::isSystemTrayAvailable()) {
             Frame().Minimize();

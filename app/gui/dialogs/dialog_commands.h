@@ -12,6 +12,11 @@
 //   Configure > Service Providers  -> ConfigureServices()
 //   Configure > Pagers             -> ConfigurePagers()    (re-reads the pager file on OK)
 //   Configure > Password           -> ConfigurePassword()
+//   Configure > Pre-Defined Messages -> EditPredefinedMessages()
+//   Configure > Groups             -> ConfigureGroups()    (saves and re-reads the pager list)
+//   Dashnote > Configure           -> ConfigureDashnotes() (re-reads DASHNOTE.DAT on OK)
+//   Configure > Preferences        -> ConfigurePreferences() \ shown only while
+//   Configure > Mail Filters       -> ConfigureMailFilters() / HasPreferences(), HasEmailMonitor()
 //   File > Log Pages To            -> LogPagesTo()
 //   File > Export Pager Data       -> ExportPagerData()
 //   File > Import Pager Data       -> ImportPagerData()   (re-reads the pager list after an import)
@@ -73,6 +78,16 @@ public:
     bool ConfigureServices();
     bool ConfigurePagers();
     bool ConfigurePassword();
+    bool EditPredefinedMessages();
+    bool ConfigureGroups();
+    bool ConfigureDashnotes();
+    // The Preferences and Mail Filters dialogs are parts of their own (pending_commands.cpp
+    // holds their places): until they are in the program, these say false and the frame
+    // leaves their entries, and the Monitor EMail button, hidden.
+    bool ConfigurePreferences();
+    bool ConfigureMailFilters();
+    static bool HasPreferences();
+    static bool HasEmailMonitor();
     // File menu.
     bool LogPagesTo();
     bool ExportPagerData();
