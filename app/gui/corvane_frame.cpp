@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QThread>
@@ -51,7 +52,14 @@ CCorvaneFrame::CCorvaneFrame(CQtEventPump& pump, const std::string& title, QWidg
     setWindowIcon(m_programIcon);
     setMinimumSize(kMinFrameWidth, kMinFrameHeight);
     m_form = new CPagerListForm(this);
-    setCentralWidget(m_form);
+    // As a form view: a frame made smaller than the form scrolls it, rather than pressing
+    // its controls over each other.
+    auto* scroller = new QScrollArea(this);
+    scroller->setObjectName("formScroller");
+    scroller->setWidgetResizable(true);
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidget(m_form);
+    setCentralWidget(scroller);
     setFocusProxy(m_form);
     m_commands = new CFrameCommands(*this);
     m_helpPage = FindHelpPage();
@@ -181,7 +189,11 @@ QRect CCorvaneFrame::StartRectangle() const
 {
     QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
                                                     : QRect(0, 0, 1024, 768);
-    QSize size = kDefaultSize.expandedTo(minimumSize());
+    // The form at its own size, with the menu, the toolbar and the status bar around it.
+    const int furniture = menuBar()->sizeHint().height() + m_commands->Toolbar()->sizeHint().height() +
+                          statusBar()->sizeHint().height();
+    const QSize form = m_form->sizeHint();
+    QSize size = QSize(form.width(), form.height() + furniture).expandedTo(kDefaultSize).expandedTo(minimumSize());
     QRect centred(QPoint(0, 0), size);
     centred.moveCenter(screen.center());
     if (!m_settings) return centred;
