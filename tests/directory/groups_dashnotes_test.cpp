@@ -5,6 +5,7 @@
 
 #include "directory/dashnote_list.h"
 #include "directory/group_editor.h"
+#include "directory/message_file_write.h"
 #include "directory/pager_file.h"
 #include "settings/memory_settings.h"
 #include "tests/directory/directory_helpers.h"
@@ -286,6 +287,29 @@ TEST(DashnoteFile, ADamagedFileIsKeptAsideAndToldOnce)
                                        " is damaged.  Only the Dashnote messages before it were loaded.  The damaged "
                                        "file has been kept as " + dir.File("DASHNOTE.DAT") + ".damaged.");
     EXPECT_EQ(dir.Read("DASHNOTE.DAT.damaged"), bytes);
+}
+
+TEST(MessageFileWrite, AFileThatCannotBeWrittenIsToldWithRetryAndCancelAndNothingIsLost)
+{
+    test::CTempDir dir;
+    test::CRecordingMessageBox boxes;
+    dir.Write("DASHNOTE.DAT", "old");
+    int fd = test::LockFile(dir.File("DASHNOTE.DAT"), LOCK_SH);  // another copy reading it
+    boxes.answers = {MbAnswer::Retry, MbAnswer::Cancel};
+    EXPECT_FALSE(WriteMessageFile(boxes, kDashnoteFileKind, dir.File("DASHNOTE.DAT"), "new"));
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[0].text, "Unable to write the Dashnote message file " + dir.File("DASHNOTE.DAT") +
+                                       ".  Another process is currently using the file.");
+    EXPECT_EQ(boxes.shown[0].caption, "Sharing Violation");
+    EXPECT_TRUE(boxes.shown[0].buttons == MbButtons::RetryCancel);
+    EXPECT_EQ(dir.Read("DASHNOTE.DAT"), "old");
+    ::close(fd);
+    EXPECT_TRUE(WriteMessageFile(boxes, kDashnoteFileKind, dir.File("DASHNOTE.DAT"), "new"));
+    EXPECT_EQ(dir.Read("DASHNOTE.DAT"), "new");
+
+    EXPECT_FALSE(WriteMessageFile(boxes, kPredefinedMessageFileKind, dir.File("gone/PDM.DAT"), "x"));
+    EXPECT_EQ(boxes.shown.back().text, "Unable to write the pre-defined message file " + dir.File("gone/PDM.DAT") + ".");
+    EXPECT_EQ(boxes.shown.back().caption, "Message Write Error");
 }
 
 }  // namespace
