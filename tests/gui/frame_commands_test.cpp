@@ -192,6 +192,13 @@ private slots:
             }
             Frame().ManualMonitoringAction()->trigger();
         }
+        // Monitoring because of the screen saver refuses nothing: the user who reaches a
+        // menu has ended it already, and a command that comes meanwhile is let through.
+        StorePassword(h->settings, "");
+        h->boxes.shown.clear();
+        h->state->Monitoring().OnScreenSaverStarted();
+        QCOMPARE(DialogsFrom(Action(cmd::ConfigureModems)), QStringList{"Modem Configuration"});
+        QVERIFY(h->boxes.shown.empty());
     }
 
     void TheSwitchesAndTheirCheckMarksPanesAndTitle()
