@@ -7,7 +7,6 @@
 #include "directory/group_editor.h"
 #include "directory/message_file_write.h"
 #include "directory/pager_file.h"
-#include "settings/memory_settings.h"
 #include "tests/directory/directory_helpers.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_dir.h"
@@ -18,7 +17,6 @@ namespace {
 using test::S;
 using test::W;
 using Groups = std::vector<std::string>;
-using Flags = std::vector<bool>;
 
 std::string D(std::int32_t value)
 {
@@ -55,15 +53,6 @@ protected:
 
     CPagerList list;
 };
-
-TEST_F(GroupEditorTest, NamesInFirstSeenOrderAndCaseMakesTwoGroups)
-{
-    list.AddBlank().Groups = {""};  // listed in the data, never shown
-    CGroupEditor groups(list);
-    EXPECT_EQ(groups.Names(), (Groups{"Sales", "North", "East", "sales"}));
-    EXPECT_EQ(groups.Members("sales"), (Flags{false, false, true, false}));
-    EXPECT_EQ(groups.Members("Sales"), (Flags{true, false, false, false}));
-}
 
 TEST_F(GroupEditorTest, RenameKeepsSharedPagersInTheOldGroupAndSaysSo)
 {
@@ -148,28 +137,6 @@ TEST_F(GroupEditorTest, OddNamesAreKeptByteForByteAndTooLongOnesRefused)
     CPagerList read;
     ReadPagerRecords(WritePagerRecords(list), read);
     EXPECT_EQ(read.FindByName("A")->Groups, (Groups{longest, "North", odd}));
-}
-
-TEST(GroupsOnDisk, ADeletedGroupIsGoneAfterSaveAndReload)
-{
-    test::CTempDir dir;
-    CMemorySettings settings;
-    test::CRecordingMessageBox boxes;
-    DataFiles files{dir.path(), settings, boxes};
-    CPagerList list;
-    for (const char* name : {"Ann", "Bob"}) {
-        PagerRecord& p = *list.NewPager();
-        p.UserName = name;
-        p.Groups = {"Desk", "Staff"};
-    }
-    list.Save(files);
-    CPagerList edited;
-    edited.Reload(files);
-    CGroupEditor(edited).Delete("Desk");
-    edited.Save(files);
-    CPagerList main;
-    main.Reload(files);
-    EXPECT_EQ(main.GroupNames(), Groups{"Staff"});
 }
 
 TEST(DashnoteFile, SlotsBecomeIdentifiersAndTheFileIsWrittenBackUnchanged)

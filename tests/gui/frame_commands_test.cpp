@@ -11,15 +11,12 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
-#include <QTreeView>
 
-#include "app/core/dashnote_send.h"
 #include "app/core/password.h"
 #include "app/core/program_info.h"
 #include "app/gui/dialogs/dialog_commands.h"
 #include "app/gui/frame_commands.h"
 #include "app/gui/pager_list_form.h"
-#include "tests/dialogs/dialog_fixture.h"
 #include "tests/gui/gui_harness.h"
 #include "tests/gui/gui_test_registry.h"
 
@@ -221,11 +218,6 @@ private slots:
         }
         Action(cmd::PauseQueue)->trigger();
         QVERIFY(h->state->Switches().paused && Action(cmd::PauseQueue)->isChecked());
-        h->boxes.answers.push_back(MbAnswer::Yes);
-        Action(cmd::CallerIdPopup)->trigger();
-        QCOMPARE(h->boxes.shown.back().caption, std::string("Modem Warning"));
-        QVERIFY(Action(cmd::CallerIdPopup)->isChecked());
-        QVERIFY(Action(cmd::MonitorMail)->isCheckable());
         Frame().ShowSwitches(SwitchState{false, false, true, false, false});
         QVERIFY(Action(cmd::MonitorMail)->isChecked());
         QCOMPARE(Frame().PaneText(StatusPane::Mail), QString("MAIL"));
@@ -304,30 +296,6 @@ private slots:
         QVERIFY(!enabledDuring);
         for (QAction* action : Frame().Commands().DashnoteActions()) QVERIFY(action->isEnabled());
         QVERIFY(FileText(h->dir.File("log.txt")).contains("Ann: text of Three"));
-    }
-
-    void ADashnoteMadeInItsEditorJoinsTheMenuAndGoesToTheSelection()
-    {
-        h->Start();
-        QCOMPARE(Frame().Commands().Menu("dashnoteMenu")->actions().size(), 1);
-        OnNextModal([](QWidget* editor) {
-            Type(editor, "name", "Lunch");
-            Type(editor, "alpha", "Gone to lunch");
-            ClickOk(editor);
-        });
-        Action(cmd::DashnoteConfigure)->trigger();
-        QCOMPARE(Frame().Commands().DashnoteActions().size(), std::size_t(1));
-        QAction* lunch = Frame().Commands().DashnoteActions()[0];
-        QCOMPARE(lunch->text(), QString("Lunch"));
-
-        // No pagers of its own and nothing selected: not sent, and said so.
-        lunch->trigger();
-        QCOMPARE(h->boxes.shown.back().text, std::string(kDashnoteNoSelectionText));
-        Frame().Form().List()->selectAll();
-        lunch->trigger();
-        QCOMPARE(h->state->Queue().requests.size(), std::size_t(2));  // the group row is not a pager
-        QCOMPARE(h->state->Queue().requests[0].name, std::string("Ann"));
-        QCOMPARE(h->state->Queue().requests[1].name, std::string("Bob"));
     }
 };
 
