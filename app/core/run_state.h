@@ -8,9 +8,9 @@
 #include <string>
 
 #include "app/core/command_topics.h"
-#include "app/core/prepare_send.h"
 #include "app/core/frame_shell.h"
 #include "app/core/monitoring_control.h"
+#include "app/core/prepare_send.h"
 #include "callmon/call_monitor.h"
 #include "common/clock.h"
 #include "common/event_pump.h"

@@ -21,7 +21,9 @@ void CCorvaneFrame::BindCommands()
     auto dialog = [this](int id, auto command) {
         m_commands->Bind(id, [this, command] { RunDialogs([command](CDialogCommands& d) { (d.*command)(); }); });
     };
-    auto core = [this](int id, auto action) { m_commands->Bind(id, [this, action] { RunCore([this, action] { action(*m_runState); }); }); };
+    auto core = [this](int id, auto action) {
+        m_commands->Bind(id, [this, action] { RunCore([this, action] { action(*m_runState); }); });
+    };
 
     dialog(cmd::ExportPagerData, &CDialogCommands::ExportPagerData);
     dialog(cmd::ImportPagerData, &CDialogCommands::ImportPagerData);

@@ -15,8 +15,8 @@
 //   Configure > Pre-Defined Messages -> EditPredefinedMessages()
 //   Configure > Groups             -> ConfigureGroups()    (saves and re-reads the pager list)
 //   Dashnote > Configure           -> ConfigureDashnotes() (re-reads DASHNOTE.DAT on OK)
-//   Configure > Preferences        -> ConfigurePreferences() \ shown only while
-//   Configure > Mail Filters       -> ConfigureMailFilters() / HasPreferences(), HasEmailMonitor()
+//   Configure > Preferences        -> ConfigurePreferences() (shown while HasPreferences())
+//   Configure > Mail Filters       -> ConfigureMailFilters() (shown while HasEmailMonitor())
 //   File > Log Pages To            -> LogPagesTo()
 //   File > Export Pager Data       -> ExportPagerData()
 //   File > Import Pager Data       -> ImportPagerData()   (re-reads the pager list after an import)
@@ -29,7 +29,7 @@
 //   View > Scheduled Pages         -> ScheduledPages()
 //   double-click on row r          -> DoubleClick(view, r)
 //   IFrameShell::AddNewPager       -> AddNewPager()       (the command server's "AddPager")
-//   other password-guarded commands (Preferences, Groups, Import ...): if (!PasswordAllows()) return;
+//   other password-guarded commands (Preferences, Mail Filters): if (!PasswordAllows()) return;
 //   Preferences while monitoring:  if (RefuseWhileMonitoring(ConfigArea::Preferences)) return;
 //
 // view is a FormView (app/core/prepare_send.h) built from the form at the moment of the
