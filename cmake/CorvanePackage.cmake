@@ -21,6 +21,7 @@ endforeach()
 
 install(PROGRAMS ${packaging}/corvane-launch DESTINATION ${CORVANE_PRIVATE_LIBDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/data/MODEMS.DAT DESTINATION share/corvane)
+install(FILES ${packaging}/help/index.html DESTINATION share/corvane/help)
 install(FILES ${packaging}/corvane.svg DESTINATION share/icons/hicolor/scalable/apps)
 install(FILES ${packaging}/systemd/corvane.sysusers DESTINATION lib/sysusers.d RENAME corvane.conf)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION share/doc/corvane)

@@ -6,6 +6,8 @@
 
 namespace corvane {
 
+inline constexpr const char* kMessagesFile = "MESSAGES.DAT";
+
 struct MessageTexts {
     std::string defaultAlpha;    // "Default Alphanumeric Message"
     std::string defaultNumeric;  // "Default Numeric Message"

@@ -68,9 +68,9 @@ void CRunState::Create(bool quiet, int commandScanSeconds, const std::string& co
     CreateIfMissing(m_d.dataDir + "errorlog.txt");
     ReadIntervals();
 
-    // Dashnote messages have no part in this program yet; the texts, the mail filters,
-    // the pagers and the scheduled pages are loaded in their order.
-    m_messages = LoadMessages(m_files.Path("MESSAGES.DAT"));
+    // The texts, the mail filters, the pagers and the scheduled pages are loaded in their
+    // order, the Dashnote messages last.
+    m_messages = LoadMessages(m_files.Path(kMessagesFile));
     m_filters.Load(m_files);
     m_pagers.Reload(m_files);
     m_lastRescan = m_lastCommandScan = m_d.clock.Now();
@@ -83,6 +83,7 @@ void CRunState::Create(bool quiet, int commandScanSeconds, const std::string& co
     ApplyPimMonitor();
     LogonForGateway();
     ShowSwitches();
+    ReloadDashnotes();
 }
 
 // Pages that go through a gateway need the mail system from the start. A refused logon

@@ -10,11 +10,13 @@
 #include "app/core/command_topics.h"
 #include "app/core/frame_shell.h"
 #include "app/core/monitoring_control.h"
+#include "app/core/prepare_send.h"
 #include "callmon/call_monitor.h"
 #include "common/clock.h"
 #include "common/event_pump.h"
 #include "common/message_box.h"
 #include "common/reactor.h"
+#include "directory/dashnote_list.h"
 #include "directory/message_texts.h"
 #include "directory/pager_list.h"
 #include "engine/page_request.h"
@@ -85,6 +87,13 @@ public:
     // FILTERS.DAT read again (after the Mail Filters dialog saved it).
     void ReloadMailFilters();
     void SendTestPage(const PagerRecord& edited);
+    // A Dashnote command (61207..61226) with the form's rows at that moment; the user is
+    // told when nothing could be queued (run_state_dashnote.cpp).
+    void SendDashnote(int commandId, const FormView& view);
+    // DASHNOTE.DAT read again after its editor saved it.
+    void ReloadDashnotes();
+    // MESSAGES.DAT read again after a preference page saved its texts.
+    void ReloadMessages();
 
     CMonitoringControl& Monitoring() { return *m_monitoring; }
     CCallMonitor& CallMonitor() { return *m_callPages; }
@@ -97,6 +106,7 @@ public:
     const CMailFilterList& MailFilters() const { return m_filters; }
     const DataFiles& Files() const { return m_files; }
     const MessageTexts& Messages() const { return m_messages; }
+    const CDashnoteList& Dashnotes() const { return m_dashnotes; }
     SwitchState Switches() const;
     bool CloseRequested() const { return m_closeRequested; }
     int MonitoringPhase() const { return m_monitoringState; }
@@ -138,6 +148,7 @@ private:
     CPageQueue m_queue;
     CPagerList m_pagers;
     MessageTexts m_messages;
+    CDashnoteList m_dashnotes;
     CCommandTopics m_topics;
     std::unique_ptr<CMonitoringControl> m_monitoring;
     CScheduleList m_schedules;

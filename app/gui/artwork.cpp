@@ -196,22 +196,6 @@ QIcon MonitorPimIcon()
     });
 }
 
-// An envelope with its flap: the e-mail monitor.
-QIcon MonitorMailIcon()
-{
-    return ToolIcon([](QPainter& p) {
-        p.setPen(QPen(QColor(40, 40, 60), 1.2));
-        p.setBrush(QColor(250, 246, 228));
-        p.drawRect(QRectF(3, 6, 18, 12));
-        p.setBrush(Qt::NoBrush);
-        QPainterPath flap;
-        flap.moveTo(3, 6);
-        flap.lineTo(12, 13);
-        flap.lineTo(21, 6);
-        p.drawPath(flap);
-    });
-}
-
 // A telephone handset with a ring beside it: the call monitor.
 QIcon PhoneIcon()
 {
@@ -235,6 +219,51 @@ QIcon PhoneIcon()
             const qreal r = 3.0 * i;
             p.drawArc(QRectF(15 - r, 8 - r, 2 * r, 2 * r), 0 * 16, 90 * 16);
         }
+    });
+}
+
+// A sheet of the pager list with an arrow leaving it: Export Pager Data.
+QIcon ExportIcon()
+{
+    return ToolIcon([](QPainter& p) {
+        p.setPen(QPen(QColor(60, 60, 70), 1));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(3, 2, 12, 17));
+        p.setPen(QPen(QColor(120, 130, 150), 1));
+        for (int line = 0; line < 4; ++line) p.drawLine(QPointF(5.5, 6 + 3 * line), QPointF(12.5, 6 + 3 * line));
+        p.setPen(QPen(QColor(30, 110, 60), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawLine(QPointF(11, 13), QPointF(21, 13));
+        p.drawLine(QPointF(17.5, 9.5), QPointF(21, 13));
+        p.drawLine(QPointF(17.5, 16.5), QPointF(21, 13));
+    });
+}
+
+// An envelope: Monitor EMail.
+QIcon MailIcon()
+{
+    return ToolIcon([](QPainter& p) {
+        p.setPen(QPen(QColor(50, 50, 70), 1.2));
+        p.setBrush(QColor(250, 246, 230));
+        p.drawRect(QRectF(2.5, 5, 19, 13));
+        p.setBrush(Qt::NoBrush);
+        p.drawLine(QPointF(2.5, 5), QPointF(12, 12.5));
+        p.drawLine(QPointF(21.5, 5), QPointF(12, 12.5));
+    });
+}
+
+// A question mark in a blue circle: Help Contents.
+QIcon HelpIcon()
+{
+    return ToolIcon([](QPainter& p) {
+        p.setPen(QPen(QColor(20, 50, 120), 1));
+        p.setBrush(QColor(60, 110, 200));
+        p.drawEllipse(QPointF(12, 11), 9, 9);
+        QFont font = p.font();
+        font.setBold(true);
+        font.setPixelSize(14);
+        p.setFont(font);
+        p.setPen(Qt::white);
+        p.drawText(QRectF(3, 2, 18, 18), Qt::AlignCenter, QStringLiteral("?"));
     });
 }
 

@@ -17,7 +17,9 @@ QIcon MonitoringIcon();
 QIcon PauseIcon();
 QIcon MonitorPimIcon();
 QIcon PhoneIcon();
-QIcon MonitorMailIcon();
+QIcon ExportIcon();
+QIcon MailIcon();
+QIcon HelpIcon();
 
 inline constexpr int kSplashWidth = 450;
 inline constexpr int kSplashHeight = 300;

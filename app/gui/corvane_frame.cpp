@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QThread>
@@ -23,6 +24,7 @@
 #include "app/gui/dialogs/pager_message_dialog.h"
 #include "app/gui/dialogs/schedule_page_dialog.h"
 #include "app/gui/dialogs/voice_dial_dialog.h"
+#include "app/gui/frame_commands.h"
 #include "app/gui/pager_list_form.h"
 #include "app/gui/qt_event_pump.h"
 #include "common/decimal.h"
@@ -50,9 +52,18 @@ CCorvaneFrame::CCorvaneFrame(CQtEventPump& pump, const std::string& title, QWidg
     setWindowIcon(m_programIcon);
     setMinimumSize(kMinFrameWidth, kMinFrameHeight);
     m_form = new CPagerListForm(this);
-    setCentralWidget(m_form);
+    // As a form view: a frame made smaller than the form scrolls it, rather than pressing
+    // its controls over each other.
+    auto* scroller = new QScrollArea(this);
+    scroller->setObjectName("formScroller");
+    scroller->setWidgetResizable(true);
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidget(m_form);
+    setCentralWidget(scroller);
     setFocusProxy(m_form);
-    BuildMenus();
+    m_commands = new CFrameCommands(*this);
+    m_helpPage = FindHelpPage();
+    BindCommands();
     BuildStatusBar();
     ConnectSendCommands();
 
@@ -67,105 +78,6 @@ CCorvaneFrame::CCorvaneFrame(CQtEventPump& pump, const std::string& title, QWidg
 }
 
 CCorvaneFrame::~CCorvaneFrame() = default;
-
-void CCorvaneFrame::BuildMenus()
-{
-    QMenu* file = menuBar()->addMenu(tr("&File"));
-    QAction* exportPagers = file->addAction(tr("&Export Pager Data..."));
-    exportPagers->setObjectName("exportPagerDataAction");
-    connect(exportPagers, &QAction::triggered, this,
-            [this] { CallDialogs([](CDialogCommands& d) { d.ExportPagerData(); }); });
-    QAction* importPagers = file->addAction(tr("&Import Pager Data..."));
-    importPagers->setObjectName("importPagerDataAction");
-    connect(importPagers, &QAction::triggered, this,
-            [this] { CallDialogs([](CDialogCommands& d) { d.ImportPagerData(); }); });
-    m_logPagesTo = file->addAction(tr("&Log Pages To..."));
-    m_logPagesTo->setObjectName("logPagesToAction");
-    connect(m_logPagesTo, &QAction::triggered, this,
-            [this] { CallDialogs([](CDialogCommands& d) { d.LogPagesTo(); }); });
-    QAction* printSetup = file->addAction(tr("Print Set&up..."));
-    printSetup->setObjectName("printSetupAction");
-    connect(printSetup, &QAction::triggered, this, [this] { CallDialogs([](CDialogCommands& d) { d.PrintSetup(); }); });
-    QAction* printPagers = file->addAction(tr("&Print Pager List..."));
-    printPagers->setObjectName("printPagerListAction");
-    connect(printPagers, &QAction::triggered, this,
-            [this] { CallDialogs([](CDialogCommands& d) { d.PrintPagerList(); }); });
-    file->addSeparator();
-    m_exit = file->addAction(tr("E&xit"), this, &CCorvaneFrame::RequestExit);
-    m_exit->setObjectName("exitAction");
-
-    QMenu* action = menuBar()->addMenu(tr("&Action"));
-    m_activateScreenSaver = action->addAction(ScreenSaverIcon(), tr("&Activate Screen Saver"));
-    m_activateScreenSaver->setObjectName("activateScreenSaverAction");
-    m_manualMonitoring = action->addAction(MonitoringIcon(), tr("Monitor &Without Screen Saver"));
-    m_manualMonitoring->setObjectName("manualMonitoringAction");
-    m_manualMonitoring->setCheckable(true);
-    m_monitorPhone = action->addAction(PhoneIcon(), tr("Monitor &Phone"));
-    m_monitorPhone->setObjectName("monitorPhoneAction");
-    m_monitorPhone->setCheckable(true);
-    action->addSeparator();
-    m_monitorPim = action->addAction(MonitorPimIcon(), tr("Monitor PIM &Reminders"));
-    m_monitorPim->setObjectName("monitorPimAction");
-    m_monitorPim->setCheckable(true);
-    m_monitorMail = action->addAction(MonitorMailIcon(), tr("Monitor &EMail"));
-    m_monitorMail->setObjectName("monitorMailAction");
-    m_monitorMail->setCheckable(true);
-    m_callerIdPopup = action->addAction(tr("&Caller ID Popup"));
-    m_callerIdPopup->setObjectName("callerIdPopupAction");
-    m_callerIdPopup->setCheckable(true);
-    m_pause = action->addAction(PauseIcon(), tr("&Pause Page Queue"));
-    m_pause->setObjectName("pauseAction");
-    m_pause->setCheckable(true);
-
-    connect(m_activateScreenSaver, &QAction::triggered, this,
-            [this] { CallCore([this] { m_runState->Monitoring().ActivateScreenSaver(); }); });
-    connect(m_manualMonitoring, &QAction::triggered, this,
-            [this] { CallCore([this] { m_runState->Monitoring().ToggleManualMonitoring(); }); });
-    connect(m_callerIdPopup, &QAction::triggered, this, [this] { CallCore([this] { m_runState->ToggleCallerIdPopup(); }); });
-    connect(m_monitorPhone, &QAction::triggered, this, [this] { CallCore([this] { m_runState->ToggleMonitorPhone(); }); });
-    connect(m_pause, &QAction::triggered, this, [this] { CallCore([this] { m_runState->TogglePause(); }); });
-    connect(m_monitorPim, &QAction::triggered, this, [this] { CallCore([this] { m_runState->ToggleMonitorPim(); }); });
-    connect(m_monitorMail, &QAction::triggered, this, [this] { CallCore([this] { m_runState->ToggleMonitorMail(); }); });
-
-    // Each command shows its own refusals (monitoring, the password) and its dialog.
-    m_configure = menuBar()->addMenu(tr("&Configure"));
-    m_configure->setObjectName("configureMenu");
-    auto addConfigure = [this](const QString& text, const char* name, bool (CDialogCommands::*command)()) {
-        QAction* entry = m_configure->addAction(text);
-        entry->setObjectName(name);
-        connect(entry, &QAction::triggered, this,
-                [this, command] { CallDialogs([command](CDialogCommands& d) { (d.*command)(); }); });
-    };
-    addConfigure(tr("&Modems..."), "configureModemsAction", &CDialogCommands::ConfigureModems);
-    addConfigure(tr("&Service Providers..."), "configureServicesAction", &CDialogCommands::ConfigureServices);
-    addConfigure(tr("&Pagers..."), "configurePagersAction", &CDialogCommands::ConfigurePagers);
-    addConfigure(tr("Mail &Filters..."), "configureMailFiltersAction", &CDialogCommands::ConfigureMailFilters);
-    m_configure->addSeparator();
-    addConfigure(tr("Pass&word..."), "configurePasswordAction", &CDialogCommands::ConfigurePassword);
-
-    QMenu* view = menuBar()->addMenu(tr("&View"));
-    view->setObjectName("viewMenu");
-    m_scheduledPages = view->addAction(tr("&Scheduled Pages..."));
-    m_scheduledPages->setObjectName("scheduledPagesAction");
-    connect(m_scheduledPages, &QAction::triggered, this,
-            [this] { CallDialogs([](CDialogCommands& d) { d.ScheduledPages(); }); });
-    QAction* pageLog = view->addAction(tr("Page &Log..."));
-    pageLog->setObjectName("pageLogAction");
-    connect(pageLog, &QAction::triggered, this, [this] { CallDialogs([](CDialogCommands& d) { d.ViewPageLog(); }); });
-
-    QToolBar* tools = addToolBar(tr("Toolbar"));
-    tools->setObjectName("toolbar");
-    tools->setMovable(false);
-    tools->setIconSize(QSize(24, 22));
-    tools->addAction(m_monitorPhone);
-    tools->addAction(m_monitorPim);
-    tools->addAction(m_monitorMail);
-    tools->addSeparator();
-    tools->addAction(m_manualMonitoring);
-    tools->addAction(m_activateScreenSaver);
-    tools->addSeparator();
-    tools->addAction(m_pause);
-}
 
 QLabel* CCorvaneFrame::AddPane(const QString& widest)
 {
@@ -209,6 +121,7 @@ void CCorvaneFrame::Attach(const FrameContext& context)
     connect(m_dialogs.get(), &CDialogCommands::sendButtonsChanged, this, &CCorvaneFrame::ShowSendState);
     ShowSendState();
     SyncChecks();
+    RefreshDashnoteMenu();
 }
 
 void CCorvaneFrame::ConnectSendCommands()
@@ -276,7 +189,11 @@ QRect CCorvaneFrame::StartRectangle() const
 {
     QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
                                                     : QRect(0, 0, 1024, 768);
-    QSize size = kDefaultSize.expandedTo(minimumSize());
+    // The form at its own size, with the menu, the toolbar and the status bar around it.
+    const int furniture = menuBar()->sizeHint().height() + m_commands->Toolbar()->sizeHint().height() +
+                          statusBar()->sizeHint().height();
+    const QSize form = m_form->sizeHint();
+    QSize size = QSize(form.width(), form.height() + furniture).expandedTo(kDefaultSize).expandedTo(minimumSize());
     QRect centred(QPoint(0, 0), size);
     centred.moveCenter(screen.center());
     if (!m_settings) return centred;
@@ -305,10 +222,16 @@ bool CCorvaneFrame::AddTrayIcon()
     if (!m_settings || m_settings->Get(key::TaskbarButton) != "0" || m_tray) return false;
     m_tray = new QSystemTrayIcon(m_alternateIcon ? m_pagingIcon : m_programIcon, this);
     m_tray->setToolTip(windowTitle());
+    // The window's system menu as the tray shows it, with the two monitoring entries the
+    // program adds to it (a window manager's own window menu cannot take entries).
     auto* menu = new QMenu(this);
+    menu->setObjectName("trayMenu");
     menu->addAction(tr("&Restore"), this, &CCorvaneFrame::BringToFront);
     menu->addSeparator();
     menu->addAction(tr("&Close"), this, &CCorvaneFrame::RequestExit);
+    menu->addSeparator();
+    menu->addAction(ManualMonitoringAction());
+    menu->addAction(ActivateScreenSaverAction());
     m_tray->setContextMenu(menu);
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger) BringToFront();
@@ -362,16 +285,27 @@ template <class F> void CCorvaneFrame::CallCore(F&& f)
     MaybeFinishQuit();
 }
 
+void CCorvaneFrame::RunCore(const std::function<void()>& f)
+{
+    CallCore(f);
+}
+
+void CCorvaneFrame::RunDialogs(const std::function<void(CDialogCommands&)>& f)
+{
+    CallDialogs(f);
+}
+
 void CCorvaneFrame::SyncChecks()
 {
     if (!m_runState) return;
     SwitchState switches = m_runState->Switches();
     // A toggle that was refused (a No to the question) leaves its check mark as it was.
-    m_callerIdPopup->setChecked(switches.callerIdPopup);
-    m_monitorPhone->setChecked(switches.callMonitor);
-    m_pause->setChecked(switches.paused);
-    m_monitorPim->setChecked(switches.pim);
-    m_manualMonitoring->setChecked(m_runState->Monitoring().ManualMonitoring());
+    CallerIdPopupAction()->setChecked(switches.callerIdPopup);
+    MonitorPhoneAction()->setChecked(switches.callMonitor);
+    PauseAction()->setChecked(switches.paused);
+    MonitorPimAction()->setChecked(switches.pim);
+    CommandAction(cmd::MonitorMail)->setChecked(switches.mail);
+    ManualMonitoringAction()->setChecked(m_runState->Monitoring().ManualMonitoring());
 }
 
 // ---- the way out ----
@@ -512,6 +446,7 @@ void CCorvaneFrame::SetPageInProgress(bool inProgress)
     // A cancel left over from the run before must not end the next one.
     m_pump.ClearCancel();
     m_form->SetPageInProgress(inProgress);
+    m_commands->EnableDashnotes(!inProgress);
 }
 
 void CCorvaneFrame::Minimize()
@@ -550,7 +485,7 @@ void CCorvaneFrame::SetTitle(const std::string& title)
 
 void CCorvaneFrame::ShowManualMonitoring(bool on)
 {
-    m_manualMonitoring->setChecked(on);
+    ManualMonitoringAction()->setChecked(on);
     SetPane(StatusPane::Monitoring, on ? QStringLiteral("MONITORING") : QString());
 }
 
@@ -577,12 +512,12 @@ void CCorvaneFrame::ShowSwitches(const SwitchState& state)
 {
     SetPane(StatusPane::Call, state.callMonitor ? QStringLiteral("CALL") : QString());
     SetPane(StatusPane::Pim, state.pim ? QStringLiteral("PIM") : QString());
-    m_monitorPim->setChecked(state.pim);
+    MonitorPimAction()->setChecked(state.pim);
     SetPane(StatusPane::Mail, state.mail ? QStringLiteral("MAIL") : QString());
-    m_monitorMail->setChecked(state.mail);
-    m_monitorPhone->setChecked(state.callMonitor);
-    m_callerIdPopup->setChecked(state.callerIdPopup);
-    m_pause->setChecked(state.paused);
+    CommandAction(cmd::MonitorMail)->setChecked(state.mail);
+    MonitorPhoneAction()->setChecked(state.callMonitor);
+    CallerIdPopupAction()->setChecked(state.callerIdPopup);
+    PauseAction()->setChecked(state.paused);
 }
 
 // ---- the caller-ID pop-up ----

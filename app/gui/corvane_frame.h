@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/core/frame_shell.h"
+#include "app/gui/help_page.h"
 #include "callmon/voice_numbers.h"
 
 class QAction;
@@ -25,6 +26,7 @@ namespace corvane {
 
 class CCallerIdPopupWindow;
 class CDialogCommands;
+class CFrameCommands;
 class CPagerListForm;
 class CQtEventPump;
 class CRunState;
@@ -71,19 +73,26 @@ public:
 
     CPagerListForm& Form() const { return *m_form; }
     QString PaneText(StatusPane pane) const;
-    QAction* ExitAction() const { return m_exit; }
-    QAction* ActivateScreenSaverAction() const { return m_activateScreenSaver; }
-    QAction* ManualMonitoringAction() const { return m_manualMonitoring; }
-    QAction* CallerIdPopupAction() const { return m_callerIdPopup; }
-    QAction* MonitorPhoneAction() const { return m_monitorPhone; }
+    // The menu's and the toolbar's commands by id (frame_commands.h).
+    CFrameCommands& Commands() const { return *m_commands; }
+    QAction* CommandAction(int id) const;
+    QAction* ExitAction() const;
+    QAction* ActivateScreenSaverAction() const;
+    QAction* ManualMonitoringAction() const;
+    QAction* CallerIdPopupAction() const;
+    QAction* MonitorPhoneAction() const;
     // The caller-ID pop-up while the call monitor shows it, else null.
     CCallerIdPopupWindow* CallerIdPopup() const;
-    QAction* PauseAction() const { return m_pause; }
-    QAction* MonitorPimAction() const { return m_monitorPim; }
-    QAction* MonitorMailAction() const { return m_monitorMail; }
-    QAction* ScheduledPagesAction() const { return m_scheduledPages; }
-    QAction* LogPagesToAction() const { return m_logPagesTo; }
-    QMenu* ConfigureMenu() const { return m_configure; }
+    QAction* PauseAction() const;
+    QAction* MonitorPimAction() const;
+    QAction* MonitorMailAction() const;
+    QAction* ScheduledPagesAction() const;
+    QAction* LogPagesToAction() const;
+    QMenu* ConfigureMenu() const;
+    // The help page the Help commands show (FindHelpPage() unless set).
+    void SetHelpPage(const QString& page) { m_helpPage = page; }
+    // The Dashnote submenu built again from the run state's messages.
+    void RefreshDashnoteMenu();
     // The dialog commands once attached, else null.
     CDialogCommands* Dialogs() const { return m_dialogs.get(); }
     QSystemTrayIcon* TrayIcon() const { return m_tray; }
@@ -127,13 +136,16 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void BuildMenus();
+    void BindCommands();  // frame_bindings.cpp
     void BuildStatusBar();
     QLabel* AddPane(const QString& widest);
     void SetPane(StatusPane pane, const QString& text);
     void SyncChecks();
     template <class F> void CallCore(F&& f);
     template <class F> void CallDialogs(F&& f);
+    // The same for the other source files of the frame.
+    void RunCore(const std::function<void()>& f);
+    void RunDialogs(const std::function<void(CDialogCommands&)>& f);
     void ConnectSendCommands();
     void OnRowDoubleClicked(int row);
     void OnVoiceDial(VoiceButton button);
@@ -142,6 +154,9 @@ private:
     void CloseNow();
     void StoreWindowState();
     void HideToTrayIfMinimized();
+    void OpenHelp(HelpTopic topic);   // frame_bindings.cpp
+    void ShowAbout();                 // frame_bindings.cpp
+    void OnDashnote(int commandId);   // frame_bindings.cpp
 
     CQtEventPump& m_pump;
     ISettings* m_settings = nullptr;
@@ -151,17 +166,8 @@ private:
 
     CPagerListForm* m_form = nullptr;
     std::array<QLabel*, 6> m_panes{};
-    QAction* m_exit = nullptr;
-    QAction* m_activateScreenSaver = nullptr;
-    QAction* m_manualMonitoring = nullptr;
-    QAction* m_callerIdPopup = nullptr;
-    QAction* m_monitorPhone = nullptr;
-    QAction* m_pause = nullptr;
-    QAction* m_monitorPim = nullptr;
-    QAction* m_monitorMail = nullptr;
-    QAction* m_scheduledPages = nullptr;
-    QAction* m_logPagesTo = nullptr;
-    QMenu* m_configure = nullptr;
+    CFrameCommands* m_commands = nullptr;
+    QString m_helpPage;
     std::unique_ptr<CDialogCommands> m_dialogs;
     QSystemTrayIcon* m_tray = nullptr;
     std::unique_ptr<CCallerIdPopupWindow> m_popup;

@@ -19,6 +19,7 @@
 
 #include "app/core/run_state.h"
 #include "app/gui/dialogs/form_view.h"
+#include "app/gui/dialogs/qt_text.h"
 #include "app/gui/pager_table_model.h"
 #include "common/decimal.h"
 #include "settings/settings.h"
@@ -208,9 +209,15 @@ void CPagerListForm::ReadChoices()
 
 void CPagerListForm::FillGroupBox(const std::vector<std::string>& names, const std::string& shown)
 {
+    // Each entry keeps the name's bytes, which the shown text cannot hold when they are
+    // not UTF-8: the stored "Group" must name the group exactly.
     m_groupBox->clear();
-    for (const std::string& name : names) m_groupBox->addItem(QString::fromStdString(name));
-    m_groupBox->setCurrentIndex(m_groupBox->findText(QString::fromStdString(shown), Qt::MatchExactly));
+    for (const std::string& name : names) {
+        QByteArray bytes(name.data(), static_cast<qsizetype>(name.size()));
+        m_groupBox->addItem(ToQtShown(name), bytes);
+    }
+    m_groupBox->setCurrentIndex(
+        m_groupBox->findData(QByteArray(shown.data(), static_cast<qsizetype>(shown.size()))));
 }
 
 void CPagerListForm::Refresh()
@@ -333,7 +340,8 @@ void CPagerListForm::OnViewChosen(int id)
 void CPagerListForm::OnGroupChosen(int index)
 {
     if (!m_settings || index < 0) return;
-    m_settings->Write(key::Group, m_groupBox->itemText(index).toStdString());
+    const QByteArray bytes = m_groupBox->itemData(index).toByteArray();
+    m_settings->Write(key::Group, std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     Refresh();
 }
 

@@ -398,9 +398,16 @@ private slots:
     void TheFrameCannotBeMadeSmallerThanItsMinimum()
     {
         StartWithBob();
+        // At the start the whole form shows; made smaller, it scrolls instead of pressing
+        // its controls together.
+        QVERIFY(Frame().Form().height() >= Frame().Form().sizeHint().height());
+        QVERIFY(Frame().Form().width() >= Frame().Form().sizeHint().width());
         Frame().resize(100, 100);
         QVERIFY(Frame().width() >= kMinFrameWidth);
         QVERIFY(Frame().height() >= kMinFrameHeight);
+        QTest::qWait(20);
+        QVERIFY(Frame().Form().height() >= Frame().Form().minimumSizeHint().height());
+        QVERIFY(Frame().Form().width() >= Frame().Form().minimumSizeHint().width());
     }
 
     void TheTrayIconIsAddedOnlyWithoutATaskbarButton()
@@ -411,7 +418,12 @@ private slots:
         h->settings.Write(key::TaskbarButton, "0");
         QVERIFY(Frame().AddTrayIcon());
         QCOMPARE(Frame().TrayIcon()->toolTip(), QStringLiteral("Corvane"));
-        QCOMPARE(Frame().TrayIcon()->contextMenu()->actions().size(), 3);  // Restore, separator, Close
+        // The window's system menu: Restore, Close, and the two monitoring entries added to it.
+        QStringList entries;
+        for (QAction* action : Frame().TrayIcon()->contextMenu()->actions())
+            entries << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        QCOMPARE(entries, (QStringList{"&Restore", "-", "&Close", "-", "Monitor &Without Screen Saver",
+                                       "&Activate Screen Saver"}));
         // With no tray on this display, minimising must not hide the only way back.
         if (!QSystemTrayIcon::isSystemTrayAvailable()) {
             Frame().Minimize();

@@ -35,38 +35,11 @@
 #include "common/clock.h"
 #include "tests/dialogs/dialog_fixture.h"
 #include "tests/gui/gui_harness.h"
+#include "tests/gui/scoped_environment.h"
 #include "tests/gui/gui_test_registry.h"
 #include "tests/sim/sim_process.h"
 
 namespace corvane::test {
-
-// Environment variables and the working directory for one test, put back afterwards.
-class CScopedEnvironment {
-public:
-    CScopedEnvironment()
-    {
-        char cwd[4096];
-        m_cwd = ::getcwd(cwd, sizeof cwd) ? cwd : "/";
-    }
-    ~CScopedEnvironment()
-    {
-        for (auto& [name, value] : m_saved) {
-            if (value) ::setenv(name.c_str(), value->c_str(), 1);
-            else ::unsetenv(name.c_str());
-        }
-        (void)!::chdir(m_cwd.c_str());
-    }
-    void Set(const std::string& name, const std::string& value)
-    {
-        const char* old = std::getenv(name.c_str());
-        m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        ::setenv(name.c_str(), value.c_str(), 1);
-    }
-
-private:
-    std::string m_cwd;
-    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
-};
 
 class NewUserTest : public QObject {
     Q_OBJECT

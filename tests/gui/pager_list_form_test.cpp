@@ -195,6 +195,21 @@ private slots:
         QCOMPARE(h->settings.Get(key::Group), std::string("Gone"));
     }
 
+    void AGroupWhoseNameIsNotUtf8IsStoredAndShownByItsOwnBytes()
+    {
+        const std::string odd = "\xE9quipe/\"nuit\"";
+        h->SavePagers({{"Ann", {"Desk"}}, {"Bob", {odd}}});
+        h->settings.Write(key::ViewMode, "1");
+        h->Start();
+        Form().GroupBox()->setCurrentIndex(1);
+        emit Form().GroupBox()->activated(1);
+        QCOMPARE(h->settings.Get(key::Group), odd);
+        QCOMPARE(Form().GroupBox()->currentText(), QString::fromUtf8("\uFFFDquipe/\"nuit\""));
+        QCOMPARE(Rows().size(), 1);
+        h->frame->RefreshPagerList();
+        QCOMPARE(Form().GroupBox()->currentIndex(), 1);
+    }
+
     void ARefreshKeepsTheSelectedRows()
     {
         Standard();

@@ -80,43 +80,6 @@ class SendCommandsTest : public QObject {
 
     CPagerMessageDialog* MessageDialog() { return Frame().Dialogs()->MessageDialog(); }
 
-    static QString Plain(QString text) { return text.remove('&').remove("..."); }
-
-    // The menu's entries without separators, as the user reads them.
-    static QStringList Entries(QMenu* menu)
-    {
-        QStringList entries;
-        for (QAction* action : menu->actions())
-            if (!action->isSeparator()) entries << Plain(action->text());
-        return entries;
-    }
-
-    QMenu* Menu(const QString& title)
-    {
-        for (QAction* action : Frame().menuBar()->actions())
-            if (Plain(action->text()) == title) return action->menu();
-        qFatal("no menu %s", qPrintable(title));
-    }
-
-    // Triggers the action and gives the title of the modal dialog it opened (closed
-    // again with Escape), or an empty text when none opened.
-    QString TitleOfDialogFrom(QAction* action)
-    {
-        QString title;
-        OnNextModal([&title](QWidget* dialog) {
-            title = dialog->windowTitle();
-            if (auto* d = qobject_cast<QDialog*>(dialog)) d->reject();
-        });
-        action->trigger();
-        // A command that opened nothing leaves the watcher waiting: a dialog shown now
-        // takes it, untitled.
-        if (title.isEmpty()) {
-            QDialog untitled(&Frame());
-            untitled.exec();
-        }
-        return title;
-    }
-
 private slots:
     void init() { h = std::make_unique<CGuiHarness>(); }
     void cleanup() { h.reset(); }
@@ -235,67 +198,6 @@ private slots:
         QCOMPARE(h->boxes.shown.back().caption, std::string("Edit Pager"));
         QCOMPARE(h->boxes.shown.back().text, std::string("This is a pager group.  To edit the group, choose "
                                                          "Groups from the Configure menu."));
-    }
-
-    void TheMenusHoldTheBuiltCommandsInOrderAndEachOpensItsDialog()
-    {
-        h->Start();
-        QCOMPARE(Entries(Menu("File")), (QStringList{"Export Pager Data", "Import Pager Data", "Log Pages To", "Print Setup", "Print Pager List", "Exit"}));
-        QCOMPARE(Entries(Menu("Configure")), (QStringList{"Modems", "Service Providers", "Pagers", "Mail Filters", "Password"}));
-        QStringList menus;
-        for (QAction* action : Frame().menuBar()->actions()) menus << Plain(action->text());
-        QCOMPARE(menus, (QStringList{"File", "Action", "Configure", "View"}));
-        QCOMPARE(Entries(Menu("View")), (QStringList{"Scheduled Pages", "Page Log"}));
-
-        QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("configureModemsAction")), QString("Modem Configuration"));
-        QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("configureServicesAction")),
-                 QString("Service Configuration"));
-        QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("configurePagersAction")), QString("Pager Configuration"));
-        QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("configurePasswordAction")), QString("Password"));
-        QCOMPARE(TitleOfDialogFrom(Frame().LogPagesToAction()), QString("Log Pages To"));
-        QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("exportPagerDataAction")), QString("Export Pager Data As"));
-        QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("importPagerDataAction")), QString("Import Pager Data As"));
-        QCOMPARE(TitleOfDialogFrom(Frame().ScheduledPagesAction()), QString("Scheduled Pages"));
-        QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("pageLogAction")), QString("View Log File"));
-        QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("printPagerListAction")), QString("Print"));
-        QVERIFY(h->boxes.shown.empty());
-    }
-
-    void ConfigurationIsRefusedDuringManualMonitoringWithItsText()
-    {
-        h->SavePagers({{"Bob"}});
-        h->Start();
-        // Monitoring by the screen saver refuses nothing.
-        h->state->Monitoring().OnScreenSaverStarted();
-        QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("configureModemsAction")),
-                 QString("Modem Configuration"));
-        QVERIFY(h->boxes.shown.empty());
-        h->state->Monitoring().OnUserActivity();
-        Frame().ManualMonitoringAction()->trigger();
-        QVERIFY(h->state->Monitoring().ManualMonitoring());
-        struct Refused {
-            const char* action;
-            const char* text;
-            const char* caption;
-        } refused[] = {
-            {"configureModemsAction", "You cannot configure modems while Corvane is monitoring.",
-             "Configure Modem Error"},
-            {"configureServicesAction", "You cannot configure service providers while Corvane is monitoring.",
-             "Configure Services Error"},
-            {"configurePagersAction", "You cannot configure pagers while Corvane is monitoring.",
-             "Configure Pager Error"},
-        };
-        for (const Refused& r : refused) {
-            h->boxes.shown.clear();
-            QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>(r.action)), QString());
-            QCOMPARE(h->boxes.shown.size(), std::size_t(1));
-            QCOMPARE(h->boxes.shown[0].text, std::string(r.text));
-            QCOMPARE(h->boxes.shown[0].caption, std::string(r.caption));
-        }
-        // The password is no configuration of what the monitors use.
-        h->boxes.shown.clear();
-        QCOMPARE(TitleOfDialogFrom(Frame().findChild<QAction*>("configurePasswordAction")), QString("Password"));
-        QVERIFY(h->boxes.shown.empty());
     }
 
     void PagersOkReReadsTheListAndRedrawsIt()

@@ -38,7 +38,8 @@ for script in postinst prerm postrm; do
 done
 
 for file in usr/bin/corvane usr/bin/corvaned usr/bin/corvane-ctl usr/lib/corvane/libinputhook.so \
-  usr/lib/corvane/corvane-launch usr/share/corvane/MODEMS.DAT usr/share/applications/corvane.desktop \
+  usr/lib/corvane/corvane-launch usr/share/corvane/MODEMS.DAT usr/share/corvane/help/index.html \
+  usr/share/applications/corvane.desktop \
   usr/share/icons/hicolor/scalable/apps/corvane.svg usr/lib/systemd/system/corvaned.service \
   usr/lib/systemd/user/corvaned.service usr/lib/sysusers.d/corvane.conf usr/lib/tmpfiles.d/corvane.conf \
   usr/share/man/man1/corvane.1.gz usr/share/man/man8/corvaned.8.gz usr/share/man/man1/corvane-ctl.1.gz; do

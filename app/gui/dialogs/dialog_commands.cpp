@@ -2,12 +2,15 @@
 
 #include <QWidget>
 
+#include "app/core/message_editor.h"
 #include "app/core/pager_fields.h"
 #include "app/core/run_state.h"
 #include "app/core/schedule_send.h"
+#include "app/gui/dialogs/groups_dialog.h"
 #include "app/gui/dialogs/individual_pager_dialog.h"
 #include "app/gui/dialogs/log_file_dialogs.h"
 #include "app/gui/dialogs/mail_filters_dialog.h"
+#include "app/gui/dialogs/message_editor_dialog.h"
 #include "app/gui/dialogs/modem_config_dialog.h"
 #include "app/gui/dialogs/page_log_dialog.h"
 #include "app/gui/dialogs/pager_config_dialog.h"
@@ -22,6 +25,7 @@
 #include "app/gui/dialogs/service_config_dialog.h"
 #include "app/gui/dialogs/test_page_dialog.h"
 #include "common/clock.h"
+#include "directory/pager_file.h"
 #include "directory/pager_import.h"
 #include "directory/predefined_messages.h"
 #include "engine/page_text.h"
@@ -105,6 +109,44 @@ bool CDialogCommands::ConfigureMailFilters()
     CMailFiltersDialog dialog(m_state.Files(), m_parent);
     if (dialog.exec() != QDialog::Accepted) return false;
     m_state.ReloadMailFilters();
+    return true;
+}
+
+bool CDialogCommands::EditPredefinedMessages()
+{
+    if (!PasswordAllows()) return false;
+    CMessageEditor editor(CMessageEditor::Kind::Predefined, m_state.Files());
+    CMessageEditorDialog dialog(editor, {}, m_parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool CDialogCommands::ConfigureDashnotes()
+{
+    if (!PasswordAllows()) return false;
+    std::vector<PagerChoice> pagers;
+    for (const auto& pager : m_state.Pagers().records()) pagers.push_back({pager->Code, pager->UserName});
+    CMessageEditor editor(CMessageEditor::Kind::Dashnote, m_state.Files());
+    CMessageEditorDialog dialog(editor, std::move(pagers), m_parent);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    m_state.ReloadDashnotes();
+    return true;
+}
+
+// The dialog works on a list of its own rather than on the main one, which the tick's
+// rescan or the command server may read again while the dialog is open; the main list
+// is read again once the changes are saved.
+bool CDialogCommands::ConfigureGroups()
+{
+    if (!PasswordAllows()) return false;
+    const DataFiles& files = m_state.Files();
+    CPagerList pagers;
+    pagers.Reload(files);
+    const std::string before = WritePagerRecords(pagers);
+    CGroupsDialog dialog(pagers, files.messageBox, m_parent);
+    dialog.exec();
+    if (WritePagerRecords(pagers) == before) return false;
+    pagers.Save(files);
+    m_state.RereadPagers();
     return true;
 }
 

@@ -12,6 +12,10 @@
 //   Configure > Service Providers  -> ConfigureServices()
 //   Configure > Pagers             -> ConfigurePagers()    (re-reads the pager file on OK)
 //   Configure > Password           -> ConfigurePassword()
+//   Configure > Pre-Defined Messages -> EditPredefinedMessages()
+//   Configure > Groups             -> ConfigureGroups()    (saves and re-reads the pager list)
+//   Dashnote > Configure           -> ConfigureDashnotes() (re-reads DASHNOTE.DAT on OK)
+//   Configure > Preferences        -> ConfigurePreferences() (shown while HasPreferences())
 //   Configure > Mail Filters       -> ConfigureMailFilters()  (behind the password; the
 //                                     program's filters are read again on OK)
 //   File > Log Pages To            -> LogPagesTo()
@@ -26,7 +30,7 @@
 //   View > Scheduled Pages         -> ScheduledPages()
 //   double-click on row r          -> DoubleClick(view, r)
 //   IFrameShell::AddNewPager       -> AddNewPager()       (the command server's "AddPager")
-//   other password-guarded commands (Preferences, Groups, Import ...): if (!PasswordAllows()) return;
+//   other password-guarded commands (Preferences, Mail Filters): if (!PasswordAllows()) return;
 //   Preferences while monitoring:  if (RefuseWhileMonitoring(ConfigArea::Preferences)) return;
 //
 // view is a FormView (app/core/prepare_send.h) built from the form at the moment of the
@@ -75,7 +79,14 @@ public:
     bool ConfigureServices();
     bool ConfigurePagers();
     bool ConfigurePassword();
+    bool EditPredefinedMessages();
+    bool ConfigureGroups();
+    bool ConfigureDashnotes();
+    // The Preferences dialog is a part of its own (pending_commands.cpp holds its place):
+    // until it is in the program, HasPreferences() says false and the frame hides its entry.
+    bool ConfigurePreferences();
     bool ConfigureMailFilters();
+    static bool HasPreferences();
     // File menu.
     bool LogPagesTo();
     bool ExportPagerData();

@@ -253,8 +253,9 @@ PagerFields CIndividualPagerDialog::Collect() const
     f.sendPageCounter = m_sendPageCounter->isChecked();
     f.service = FromQt(m_service->currentText());
     f.baudRate = FromQt(m_baud->currentText());
+    // The names as stored, not as shown: a name in bytes that are not UTF-8 stays the same group.
     for (int i = 0; i < m_groups->count(); ++i)
-        if (m_groups->item(i)->isSelected()) f.groups.push_back(FromQt(m_groups->item(i)->text()));
+        if (m_groups->item(i)->isSelected()) f.groups.push_back(m_groupChoices[static_cast<std::size_t>(i)]);
     f.pagesPerCall = m_pagesPerCall;
     return f;
 }
