@@ -65,6 +65,8 @@ public:
     void QueueCommandLinePages(const std::vector<std::string>& commands);
     void QueueCommandFile(const std::string& path);
     void ReadIntervals();
+    // The preferences were stored or their dialog closed (run_state_prefs.cpp).
+    void PreferencesChanged();
 
     // One second of the program's life.
     void OnTick();
@@ -89,6 +91,8 @@ public:
     CPimMonitor& Pim() { return *m_pim; }
     const DataFiles& Files() const { return m_files; }
     const MessageTexts& Messages() const { return m_messages; }
+    IEventPump& Pump() { return m_d.pump; }
+    const IClock& Clock() const { return m_d.clock; }
     SwitchState Switches() const;
     bool CloseRequested() const { return m_closeRequested; }
     int MonitoringPhase() const { return m_monitoringState; }

@@ -135,6 +135,7 @@ void CCorvaneFrame::BuildMenus()
     addConfigure(tr("&Modems..."), "configureModemsAction", &CDialogCommands::ConfigureModems);
     addConfigure(tr("&Service Providers..."), "configureServicesAction", &CDialogCommands::ConfigureServices);
     addConfigure(tr("&Pagers..."), "configurePagersAction", &CDialogCommands::ConfigurePagers);
+    addConfigure(tr("P&references..."), "configurePreferencesAction", &CDialogCommands::ConfigurePreferences);
     m_configure->addSeparator();
     addConfigure(tr("Pass&word..."), "configurePasswordAction", &CDialogCommands::ConfigurePassword);
 
@@ -311,6 +312,20 @@ bool CCorvaneFrame::AddTrayIcon()
     m_tray->show();
     HideToTrayIfMinimized();
     return true;
+}
+
+void CCorvaneFrame::ApplyTaskbarButton()
+{
+    if (!m_settings) return;
+    if (m_settings->Get(key::TaskbarButton) == "0") {
+        AddTrayIcon();
+        return;
+    }
+    if (!m_tray) return;
+    m_tray->hide();
+    m_tray->contextMenu()->deleteLater();
+    m_tray->deleteLater();
+    m_tray = nullptr;
 }
 
 void CCorvaneFrame::HideToTrayIfMinimized()

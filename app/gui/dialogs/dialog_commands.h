@@ -12,6 +12,7 @@
 //   Configure > Service Providers  -> ConfigureServices()
 //   Configure > Pagers             -> ConfigurePagers()    (re-reads the pager file on OK)
 //   Configure > Password           -> ConfigurePassword()
+//   Configure > Preferences        -> ConfigurePreferences()
 //   File > Log Pages To            -> LogPagesTo()
 //   File > Export Pager Data       -> ExportPagerData()
 //   File > Import Pager Data       -> ImportPagerData()   (re-reads the pager list after an import)
@@ -24,8 +25,7 @@
 //   View > Scheduled Pages         -> ScheduledPages()
 //   double-click on row r          -> DoubleClick(view, r)
 //   IFrameShell::AddNewPager       -> AddNewPager()       (the command server's "AddPager")
-//   other password-guarded commands (Preferences, Groups, Import ...): if (!PasswordAllows()) return;
-//   Preferences while monitoring:  if (RefuseWhileMonitoring(ConfigArea::Preferences)) return;
+//   other password-guarded commands (Groups, Import ...): if (!PasswordAllows()) return;
 //
 // view is a FormView (app/core/prepare_send.h) built from the form at the moment of the
 // command: every row in list order with group = (row data == -32000), code = the row
@@ -73,6 +73,9 @@ public:
     bool ConfigureServices();
     bool ConfigurePagers();
     bool ConfigurePassword();
+    // The pager list is saved on OK and Apply and re-read on Cancel; either way the run
+    // state reads the preferences again.
+    bool ConfigurePreferences();
     // File menu.
     bool LogPagesTo();
     bool ExportPagerData();
