@@ -69,7 +69,8 @@ CModemPageCall::CModemPageCall(ModemCallDeps deps, std::string initString, const
     m_direct = m_initString == kDirectInit;
     // A canonical number ("+1 (555) ...") is placed from the dialing location of the
     // preferences; the dial command stays the chosen method's (tone or pulse).
-    m_dialString = DialString(m.settings.Get(key::DialPrefix), phoneNumber, DialingLocation::Read(m.settings));
+    m_dialString =
+        corvane::DialString(m.settings.Get(key::DialPrefix), phoneNumber, DialingLocation::Read(m.settings));
 }
 
 void CModemPageCall::SetDialMethod(int method)
