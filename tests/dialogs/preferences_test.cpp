@@ -362,6 +362,11 @@ private slots:
     // dropped on Cancel, and what the run state reads again.
     void theCommandGuardsSavesTheListAndTheTickFollows()
     {
+        // The data sources are the machine's, read when the dialog opens.
+        ::mkdir(f->dir.File("odbc").c_str(), 0700);
+        f->dir.Write("odbc/odbc.ini", "[Shared Pagers]\nDriver=SQLite3\nDatabase=/srv/pagers.db\n");
+        ::setenv("ODBCSYSINI", f->dir.File("odbc").c_str(), 1);
+        ::setenv("ODBCINI", f->dir.File("odbc/user.ini").c_str(), 1);
         f->SavePagers({{"Ann", kAutoPim}, {"Bob", 0}});
         f->Start();
         f->state->Monitoring().ToggleManualMonitoring();
@@ -387,6 +392,7 @@ private slots:
 
         const int refreshes = f->frame.refreshes;
         OnNextModal([](QWidget* d) {
+            QVERIFY(Items(d, "dataSource").contains("Shared Pagers"));
             QCOMPARE(Items(d, "mailPagers"), (QStringList{"Ann", "Bob"}));
             ShowPageOf(d, "callPagers");
             Select(d, "callPagers", {1});

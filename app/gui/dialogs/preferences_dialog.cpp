@@ -21,6 +21,7 @@ CPreferencesDialog::CPreferencesDialog(PreferencesSetup setup, QWidget* parent)
 
     m_pages = new QTabWidget(this);
     m_pages->setObjectName("pages");
+    m_pages->setUsesScrollButtons(false);  // every page's tab in sight
     m_pages->addTab(BuildManualPage(), "Manual");
     m_pages->addTab(BuildDialingPage(), "Dialing");
     m_pages->addTab(BuildLoggingPage(), "Logging");
