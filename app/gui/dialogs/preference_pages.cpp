@@ -481,10 +481,14 @@ void CPreferencesDialog::ShowSharedType()
 void CPreferencesDialog::TestCalendar()
 {
     if (!m.testCalendar) return;
+    // The window's events run while the server is asked: one test at a time.
+    auto* button = findChild<QPushButton*>("testCalendar");
+    button->setEnabled(false);
     setCursor(Qt::WaitCursor);
     CalendarCheck check =
         m.testCalendar(FromQt(m_calendarUrl->text()), FromQt(m_scheduleName->text()), FromQt(m_mailPassword->text()));
     unsetCursor();
+    button->setEnabled(true);
     m.messageBox.Show(check.text, check.ok ? kCalendarCheckCaption : kCalendarCaption,
                       check.ok ? MbIcon::Information : MbIcon::Warning, MbButtons::Ok);
 }
