@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "common/decimal.h"
+#include "modem/dial_string.h"
 #include "modem/modem_control.h"
 #include "modem/reply_text.h"
 
@@ -44,16 +45,6 @@ int SecondsToMs(int seconds)
     return std::clamp(seconds, 0, INT_MAX / 1000) * 1000;
 }
 
-std::string DialStringFor(const std::string& prefix, const std::string& phoneNumber)
-{
-    // A canonical number ("+1 ...") would be translated by a telephony service where one
-    // exists; here it is dialled as entered, like any other number.
-    std::string dial = CommandLineField(prefix);
-    for (char c : CommandLineField(phoneNumber))
-        if (c != '-') dial.push_back(c);
-    return dial;
-}
-
 std::string KeepOnly(std::string_view text, std::string_view allowed)
 {
     std::string kept;
@@ -76,7 +67,10 @@ CModemPageCall::CModemPageCall(ModemCallDeps deps, std::string initString, const
       m_postDialDelay(postDialDelaySeconds)
 {
     m_direct = m_initString == kDirectInit;
-    m_dialString = DialStringFor(m.settings.Get(key::DialPrefix), phoneNumber);
+    // A canonical number ("+1 (555) ...") is placed from the dialing location of the
+    // preferences; the dial command stays the chosen method's (tone or pulse).
+    m_dialString =
+        corvane::DialString(m.settings.Get(key::DialPrefix), phoneNumber, DialingLocation::Read(m.settings));
 }
 
 void CModemPageCall::SetDialMethod(int method)

@@ -150,7 +150,7 @@ private:
     std::string m_dialCommand = "DT";
     std::string m_speakerCommand;
     bool m_direct = false;
-    bool m_translated = false;  // no number translation on this platform: always false
+    bool m_translated = false;  // a dialing location never adds its own tone or pulse command: always false
     int m_dialAttempts;
     int m_connectionWait;
     int m_postDialDelay;

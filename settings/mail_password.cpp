@@ -30,4 +30,9 @@ std::string ReadMailPassword(ISettings& settings)
     return UnscrambleMailPassword(settings.Get(key::MailPassword));
 }
 
+void WriteMailPassword(ISettings& settings, std::string_view clear)
+{
+    settings.Write(key::MailPassword, ScrambleMailPassword(clear));
+}
+
 }  // namespace corvane

@@ -14,5 +14,7 @@ std::string ScrambleMailPassword(std::string_view clear);
 std::string UnscrambleMailPassword(std::string_view stored);
 // The clear password as stored in the settings.
 std::string ReadMailPassword(ISettings& settings);
+// Stores the clear password, scrambled.
+void WriteMailPassword(ISettings& settings, std::string_view clear);
 
 }  // namespace corvane

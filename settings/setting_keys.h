@@ -82,6 +82,13 @@ CORVANE_PREF(Voice2Label, "Home")
 CORVANE_PREF(MailImapServer, "")
 CORVANE_PREF(MailSmtpServer, "")
 CORVANE_PREF(MailFromAddress, "")
+// Where this machine dials from, for phone numbers written "+<country> (<area>) <number>":
+// the same country and area dial the number alone, the same country another area the
+// long-distance prefix and the area, another country the international prefix and all.
+CORVANE_PREF(DialCountryCode, "1")
+CORVANE_PREF(DialAreaCode, "")
+CORVANE_PREF(DialLongDistancePrefix, "1")
+CORVANE_PREF(DialInternationalPrefix, "011")
 
 // Section "Pager".
 inline constexpr SettingKey DialAttempts{"Pager", "DialAttempts", "5"};

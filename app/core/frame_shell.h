@@ -34,6 +34,9 @@ public:
     // A second start of the program: bring the window (and its last pop-up) to the front,
     // restoring it when minimised.
     virtual void BringToFront() {}
+    // "TaskbarButton" read again (the preferences closed): the window's button in the
+    // task bar, or the icon in the tray when it is "0".
+    virtual void ApplyTaskbarButton() {}
 };
 
 }  // namespace corvane

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "common/decimal.h"
+#include "modem/port_slots.h"
 #include "settings/settings.h"
 
 namespace corvane {
@@ -183,7 +184,7 @@ void CMonitorChoices::Load(ISettings& settings)
     lineDevice = settings.Get(key::MonitorPort);
     KeepStored(m_lineDevices, lineDevice);
     type = settings.Get(key::MonitorModemType);
-    if (!m_types.Find(type)) type.clear();
+    if (!Contains(TypeNames(), type)) type.clear();
     init = settings.Get(key::MonitorInitializationString);
 }
 
@@ -202,7 +203,10 @@ void CMonitorChoices::ChooseType(const std::string& chosen)
 
 std::vector<std::string> CMonitorChoices::TypeNames() const
 {
-    return TypeNamesOf(m_types);
+    std::vector<std::string> names = TypeNamesOf(m_types);
+    for (const char* unit : {kRochelleAni323, kRochelle2802})
+        if (!Contains(names, unit)) names.push_back(unit);
+    return names;
 }
 
 void CPortSettingsChoices::Load(ISettings& settings)

@@ -86,7 +86,8 @@ private:
     std::vector<std::string> m_lineDevices;
 };
 
-// The Call Monitor page: the COM ports are always offered.
+// The Call Monitor page: the COM ports are always offered, and the caller-ID units
+// besides the modem types (they take no initialisation string).
 class CMonitorChoices {
 public:
     CMonitorChoices(const CModemTypes& types, std::vector<std::string> serialDevices);

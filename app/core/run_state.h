@@ -71,6 +71,8 @@ public:
     void QueueCommandLinePages(const std::vector<std::string>& commands);
     void QueueCommandFile(const std::string& path);
     void ReadIntervals();
+    // The preferences were stored or their dialog closed (run_state_prefs.cpp).
+    void PreferencesChanged();
 
     // One second of the program's life.
     void OnTick();
@@ -107,6 +109,8 @@ public:
     const DataFiles& Files() const { return m_files; }
     const MessageTexts& Messages() const { return m_messages; }
     const CDashnoteList& Dashnotes() const { return m_dashnotes; }
+    IEventPump& Pump() { return m_d.pump; }
+    const IClock& Clock() const { return m_d.clock; }
     SwitchState Switches() const;
     bool CloseRequested() const { return m_closeRequested; }
     int MonitoringPhase() const { return m_monitoringState; }

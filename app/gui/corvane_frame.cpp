@@ -242,6 +242,20 @@ bool CCorvaneFrame::AddTrayIcon()
     return true;
 }
 
+void CCorvaneFrame::ApplyTaskbarButton()
+{
+    if (!m_settings) return;
+    if (m_settings->Get(key::TaskbarButton) == "0") {
+        AddTrayIcon();
+        return;
+    }
+    if (!m_tray) return;
+    m_tray->hide();
+    m_tray->contextMenu()->deleteLater();
+    m_tray->deleteLater();
+    m_tray = nullptr;
+}
+
 void CCorvaneFrame::HideToTrayIfMinimized()
 {
     // Only while a tray shows the icon: otherwise a hidden window could not be brought back.

@@ -121,6 +121,8 @@ public:
     void ShowAlternateIcon(bool alternate) override;
     // A second start, the tray icon's click and its Restore.
     void BringToFront() override;
+    // The preferences closed: the tray icon added or taken away.
+    void ApplyTaskbarButton() override;
     // ICallerIdView
     void ShowCallerIdPopup() override;
     void ShowCallerIdNumber(const std::string& shown) override;

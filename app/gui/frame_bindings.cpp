@@ -45,7 +45,7 @@ void CCorvaneFrame::BindCommands()
     dialog(cmd::PredefinedMessages, &CDialogCommands::EditPredefinedMessages);
     dialog(cmd::Groups, &CDialogCommands::ConfigureGroups);
     dialog(cmd::Password, &CDialogCommands::ConfigurePassword);
-    if (CDialogCommands::HasPreferences()) dialog(cmd::Preferences, &CDialogCommands::ConfigurePreferences);
+    dialog(cmd::Preferences, &CDialogCommands::ConfigurePreferences);
     dialog(cmd::MailFilters, &CDialogCommands::ConfigureMailFilters);
     core(cmd::MonitorMail, [](CRunState& s) { s.ToggleMonitorMail(); });
     m_commands->Bind(cmd::DashnoteConfigure, [this] {

@@ -120,6 +120,18 @@ private slots:
                  QString("Direct Connect|DIRECT|COM3|ATZ1"));
     }
 
+    void theCallMonitorOffersTheCallerIdUnitsBesideTheModems()
+    {
+        f->settings.Write(key::MonitorModemType, "Rochelle 2802 Caller ID Unit");
+        QWidget* d = Open();
+        QCOMPARE(Items(d, "monitorType"), (QStringList{"Hayes Compatible", "Direct Connect",
+                                                       "Rochelle ANI-323 Caller ID Unit", "Rochelle 2802 Caller ID Unit"}));
+        QCOMPARE(Text(d, "monitorType"), QString("Rochelle 2802 Caller ID Unit"));
+        Choose(d, "monitorType", "Rochelle ANI-323 Caller ID Unit");
+        ClickOk(d);
+        QCOMPARE(Stored(key::MonitorModemType), std::string("Rochelle ANI-323 Caller ID Unit"));
+    }
+
     // A paging terminal on the network is typed in, and stays whatever modem type is chosen.
     void aTerminalOnTheNetworkIsTypedIn()
     {

@@ -20,12 +20,14 @@
 #include "app/gui/dialogs/print_commands.h"
 #include "app/gui/dialogs/password_dialog.h"
 #include "app/gui/dialogs/password_validation_dialog.h"
+#include "app/gui/dialogs/preferences_dialog.h"
 #include "app/gui/dialogs/schedule_page_dialog.h"
 #include "app/gui/dialogs/scheduled_pages_dialog.h"
 #include "app/gui/dialogs/service_config_dialog.h"
 #include "app/gui/dialogs/test_page_dialog.h"
 #include "common/clock.h"
 #include "directory/pager_file.h"
+#include "directory/odbc_connection.h"
 #include "directory/pager_import.h"
 #include "directory/predefined_messages.h"
 #include "engine/page_text.h"
@@ -148,6 +150,28 @@ bool CDialogCommands::ConfigureGroups()
     pagers.Save(files);
     m_state.RereadPagers();
     return true;
+}
+
+bool CDialogCommands::ConfigurePreferences()
+{
+    if (!Guard(ConfigArea::Preferences)) return false;
+    const DataFiles& files = m_state.Files();
+    PreferencesSetup setup{files.settings, files.messageBox, m_state.Pagers(), files.Path("MESSAGES.DAT"),
+                           ListOdbcDataSources(),
+                           [this](const std::string& url, const std::string& user, const std::string& password) {
+                               return CheckCalendarServer(url, user, password, m_state.Pump(), m_state.Clock());
+                           },
+                           [this] {
+                               m_state.Pagers().Save(m_state.Files());
+                               m_view.RefreshPagerList();
+                               m_state.PreferencesChanged();
+                           }};
+    CPreferencesDialog dialog(std::move(setup), m_parent);
+    const bool confirmed = dialog.exec() == QDialog::Accepted;
+    // Highlights changed since the last OK or Apply are dropped.
+    if (!confirmed) m_state.RereadPagers();
+    m_state.PreferencesChanged();
+    return confirmed;
 }
 
 bool CDialogCommands::LogPagesTo()

@@ -15,7 +15,7 @@
 //   Configure > Pre-Defined Messages -> EditPredefinedMessages()
 //   Configure > Groups             -> ConfigureGroups()    (saves and re-reads the pager list)
 //   Dashnote > Configure           -> ConfigureDashnotes() (re-reads DASHNOTE.DAT on OK)
-//   Configure > Preferences        -> ConfigurePreferences() (shown while HasPreferences())
+//   Configure > Preferences        -> ConfigurePreferences()
 //   Configure > Mail Filters       -> ConfigureMailFilters()  (behind the password; the
 //                                     program's filters are read again on OK)
 //   File > Log Pages To            -> LogPagesTo()
@@ -30,7 +30,7 @@
 //   View > Scheduled Pages         -> ScheduledPages()
 //   double-click on row r          -> DoubleClick(view, r)
 //   IFrameShell::AddNewPager       -> AddNewPager()       (the command server's "AddPager")
-//   other password-guarded commands (Preferences, Mail Filters): if (!PasswordAllows()) return;
+//   other password-guarded commands (Groups, Import, Mail Filters ...): if (!PasswordAllows()) return;
 //   Preferences while monitoring:  if (RefuseWhileMonitoring(ConfigArea::Preferences)) return;
 //
 // view is a FormView (app/core/prepare_send.h) built from the form at the moment of the
@@ -82,11 +82,10 @@ public:
     bool EditPredefinedMessages();
     bool ConfigureGroups();
     bool ConfigureDashnotes();
-    // The Preferences dialog is a part of its own (pending_commands.cpp holds its place):
-    // until it is in the program, HasPreferences() says false and the frame hides its entry.
+    // The pager list is saved on OK and Apply and re-read on Cancel; either way the run
+    // state reads the preferences again.
     bool ConfigurePreferences();
     bool ConfigureMailFilters();
-    static bool HasPreferences();
     // File menu.
     bool LogPagesTo();
     bool ExportPagerData();
