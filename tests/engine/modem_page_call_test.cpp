@@ -435,8 +435,9 @@ TEST_F(ModemCallTest, TheTransportsDialFromTheSettingsAndTheEntry)
         {"", "1-800-555-1212", "1", "0", "ATM2DP18005551212\r"},
         {"9,", "5551212", "7", "2", "ATM0DP9,5551212\r"},
         {"", "5551212", "0", "5", "ATDT5551212\r"},
-        // No number translation here: a canonical number is dialled as entered.
-        {"9,", "+1 (212) 555-1212", "0", "1", "ATDT9,+1 (212) 5551212\r"},
+        // A canonical number is dialled from the dialing location (by default country 1,
+        // no area code of its own): long distance.
+        {"9,", "+1 (212) 555-1212", "0", "1", "ATDT9,12125551212\r"},
     };
     settings.Write(key::DialAttempts, "0");
     script.laterDials = DialOutcome::NoAnswer;
