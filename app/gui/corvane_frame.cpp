@@ -23,7 +23,7 @@
 #include "app/gui/dialogs/dialog_commands.h"
 #include "app/gui/dialogs/pager_message_dialog.h"
 #include "app/gui/dialogs/schedule_page_dialog.h"
-#include "app/gui/dialogs/voice_dial_dialog.h"
+#include "app/gui/dialogs/call_progress_dialog.h"
 #include "app/gui/frame_commands.h"
 #include "app/gui/pager_list_form.h"
 #include "app/gui/qt_event_pump.h"

@@ -4,7 +4,7 @@
 #include <QInputDialog>
 
 #include "app/core/password.h"
-#include "app/gui/dialogs/test_page_dialog.h"
+#include "app/gui/dialogs/call_progress_dialog.h"
 #include "directory/pager_file.h"
 #include "directory/service_list.h"
 #include "tests/dialogs/dialog_checks.h"
@@ -239,7 +239,11 @@ private slots:
         QVERIFY(!f->state->Queue().pageInProgress);
         QCOMPARE(f->Stored("Ann").PhoneNumber, std::string("5551234"));
 
-        CTestPageDialog dialog(*f->state, f->Stored("Ann"), &f->window);
+        const PagerRecord ann = f->Stored("Ann");
+        CCallProgressDialog dialog(*f->state, "Test Page", kTestPageText, [&] {
+            f->state->SendTestPage(ann);
+            return 0;
+        }, &f->window);
         QCOMPARE(Missing(&dialog, {"Sending test page to paging central..."}), QString());
         f->transports.sendScripts.push_back([&](std::vector<AddedPage>&) {
             ClickCancel(&dialog);  // the user presses Cancel while the call is under way

@@ -14,7 +14,7 @@
 #include <QTreeView>
 
 #include "app/gui/dialogs/caller_id_popup_window.h"
-#include "app/gui/dialogs/voice_dial_dialog.h"
+#include "app/gui/dialogs/call_progress_dialog.h"
 #include "app/gui/pager_list_form.h"
 #include "tests/gui/gui_harness.h"
 #include "tests/gui/gui_test_registry.h"
@@ -101,7 +101,7 @@ private slots:
         h->ports.line.answersHangUp = true;
         bool dialogSeen = false;
         QTimer::singleShot(300, [&] {
-            auto* dialog = qobject_cast<CVoiceDialDialog*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<CCallProgressDialog*>(QApplication::activeModalWidget());
             dialogSeen = dialog && dialog->findChild<QLabel*>("text")->text().startsWith("Dialing 555-1234 for Bob.");
             QVERIFY(!Frame().Form().VoiceButton()->isEnabled());
             if (dialog) dialog->reject();

@@ -24,7 +24,7 @@
 #include "app/gui/dialogs/schedule_page_dialog.h"
 #include "app/gui/dialogs/scheduled_pages_dialog.h"
 #include "app/gui/dialogs/service_config_dialog.h"
-#include "app/gui/dialogs/test_page_dialog.h"
+#include "app/gui/dialogs/call_progress_dialog.h"
 #include "common/clock.h"
 #include "directory/pager_file.h"
 #include "directory/odbc_connection.h"
