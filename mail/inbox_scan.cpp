@@ -71,14 +71,21 @@ private:
         bool bodyRead = false;
         if (bodyTested && !ReadBody(header.uid, entry, fields.body, bodyRead)) return false;
         if (bodyTested && !bodyRead) return true;
-        const CMailFilter* filter = m.filters.Match(fields, m_now);
-        if (filter && filter->includeBody && !bodyTested) {
+        // A copy: the body is read through the event pump, and the Mail Filters dialog may
+        // replace the list meanwhile.
+        const CMailFilter* match = m.filters.Match(fields, m_now);
+        if (!match) {
+            m_out.dealtWith.push_back(header.uid);
+            return true;
+        }
+        const CMailFilter filter = *match;
+        if (filter.includeBody && !bodyTested) {
             if (!ReadBody(header.uid, entry, fields.body, bodyRead)) return false;
             if (!bodyRead) return true;
         }
         m_out.dealtWith.push_back(header.uid);
-        if (!filter || IsGatewayReply(header, m_gatewayAddress)) return true;
-        ComposeMailPages(*filter, {header.uid, OneLineText(header.sender), OneLineText(header.subject),
+        if (IsGatewayReply(header, m_gatewayAddress)) return true;
+        ComposeMailPages(filter, {header.uid, OneLineText(header.sender), OneLineText(header.subject),
                                    OneLineText(fields.body)},
                          m.pagers, m_out.pages, entry.paged);
         return true;

@@ -174,13 +174,23 @@ int CMailSystem::Connect()
                       UnscrambleMailPassword(m.settings.Get(key::MailPassword)), true};
     ImapStatus status = m_imap->Connect(login);
     m_lastError = m_imap->LastError();
+    m_login = CurrentLogin();
     return InboxStatus(status);
 }
 
-// The inbox connection, made again when the server dropped it (an idle time-out).
+std::string CMailSystem::CurrentLogin() const
+{
+    return m.settings.Get(key::MailImapServer) + '\n' + m.settings.Get(key::MailName) + '\n' +
+           m.settings.Get(key::MailPassword);
+}
+
+// The inbox connection, made again when the server dropped it (an idle time-out), and
+// when the server, name or password was changed in the preferences since: the inbox
+// read is then the one they name.
 int CMailSystem::EnsureInbox()
 {
     if (!m_loggedOn) return kMailNotLoggedOn;
+    if (m_imap->Connected() && CurrentLogin() != m_login) m_imap->Logout();
     if (m_imap->Connected()) return kMailOk;
     int status = Connect();
     if (status == kMailLoginFailure) {

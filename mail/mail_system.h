@@ -99,6 +99,7 @@ private:
     int List(InboxListing& listing);
     int EnsureInbox();
     int Connect();
+    std::string CurrentLogin() const;
     int SendOnce(const std::string& recipient, const std::string& subject, const std::string& body);
 
     MailSystemDeps m;
@@ -109,6 +110,7 @@ private:
     bool m_smtpBusy = false;
     bool m_logoffPending = false;
     unsigned m_sent = 0;      // for the Message-ID
+    std::string m_login;      // the server, name and password of the inbox connection
     std::string m_lastError;
 };
 

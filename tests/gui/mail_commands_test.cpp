@@ -1,5 +1,5 @@
-// Monitor EMail in the main window: on the Action menu and the toolbar next to Monitor PIM
-// Reminders, with its refusals.
+// Monitor EMail in the main window: on the toolbar next to Monitor PIM Reminders, with its
+// refusals.
 
 #include <QAction>
 #include <QTest>

@@ -45,6 +45,7 @@ public:
     int Peek(std::uint32_t uid, MailMessage& message) override
     {
         peeks.push_back(uid);
+        if (whilePeeking) whilePeeking();
         if (peekFailsAt == uid) return kMailFailure;
         if (!messages.count(uid)) return kMailNoMessages;
         message = messages[uid];
@@ -76,6 +77,7 @@ public:
     int listResult = kMailOk;
     int headerResult = kMailOk;
     std::uint32_t peekFailsAt = 0;
+    std::function<void()> whilePeeking;  // what the event pump runs while a body is read
     std::uint32_t uidValidity = 7;
     std::map<std::uint32_t, MailMessage> messages;
     std::set<std::uint32_t> read;
@@ -201,6 +203,16 @@ TEST_F(MailMonitorTest, AMessageNoFilterTakesIsReadOnceAndABodyOnlyWhenAFilterWa
     NextScan();
     EXPECT_THAT(inbox.peeks, ElementsAre(5u));
     EXPECT_THAT(Delivered(), ElementsAre("Ann|Mail|1", "Num||1"));
+}
+
+TEST_F(MailMonitorTest, FiltersReplacedWhileABodyIsReadLeaveTheMatchOfTheMessageWhole)
+{
+    StartMonitoring();
+    inbox.Add(6, "Ops", "disk down", "full", now);
+    // The Mail Filters dialog saved meanwhile, and the program took the new list up.
+    inbox.whilePeeking = [this] { filters.Filters()[0] = CMailFilter{}; };
+    NextScan();
+    EXPECT_THAT(Delivered(), ElementsAre("Ann|Mail From: Ops Sub: disk down Msg: full|2", "Num|911|1"));
 }
 
 TEST_F(MailMonitorTest, AFailedPageIsPagedAgainAtTheNextScanAndOnlyThatOne)

@@ -278,6 +278,25 @@ TEST_F(MailServerTest, LogonAndTheUnreadMessagesReadWithAndWithoutMarking)
     EXPECT_EQ(mail.ListUnread(again), kMailNotLoggedOn);
 }
 
+TEST_F(MailServerTest, AnotherAccountSetInThePreferencesIsTheInboxReadNext)
+{
+    ASSERT_EQ(mail.Logon(), kMailOk);
+    InboxListing listing;
+    ASSERT_EQ(mail.ListUnread(listing), kMailOk);
+    EXPECT_TRUE(listing.unread.empty());
+    const std::string other = user + "-b";
+    DeliverMail(AddImapUser(other, "other"), "From: a@example.org\r\nSubject: x\r\n\r\nbody\r\n");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    settings.Write(key::MailName, other);
+    settings.Write(key::MailPassword, ScrambleMailPassword("other"));
+    ASSERT_EQ(mail.ListUnread(listing), kMailOk);
+    EXPECT_EQ(listing.unread.size(), 1u);
+    // A password the server refuses ends the logon: the next Logon says why.
+    settings.Write(key::MailPassword, ScrambleMailPassword("wrong"));
+    EXPECT_EQ(mail.ListUnread(listing), kMailInvalidSession);
+    EXPECT_FALSE(mail.LoggedOn());
+}
+
 TEST_F(MailServerTest, ALargeMessageStreamsThroughAndItsLinesNeverPassForTheServer)
 {
     // Lines that look like the server's own answers sit inside the message: they are read
