@@ -30,25 +30,6 @@ using test::CRecordingMessageBox;
 using Server = test::CScriptedSnppServer;
 using Lines = std::vector<std::string>;
 
-TEST(SnppClientBasics, DialStringGivesHostAndPort)
-{
-    CFakeClock clock;
-    CFakePump pump(clock);
-    CRecordingMessageBox boxes;
-    struct Case {
-        const char* dial;
-        const char* host;
-        int port;
-    };
-    for (const Case& c : {Case{"SNPP:192.168.1.20:444", "192.168.1.20", 444}, Case{"SNPP:10.0.0.5", "10.0.0.5", 7777},
-                          Case{"SNPP:pager.example:", "pager.example", 0}, Case{"SNPP:h:12ab", "h", 12},
-                          Case{"SNPP:h:1:2", "h", 1}, Case{"snpp:h", "h", 7777}, Case{"SNPP:", "", 7777}}) {
-        CSnppClient client({nullptr, pump, clock, boxes}, c.dial, 5);
-        EXPECT_EQ(client.host(), c.host) << c.dial;
-        EXPECT_EQ(client.port(), c.port) << c.dial;
-    }
-}
-
 // A port on 127.0.0.1 with nothing listening; with backlog >= 0 a listener on it instead.
 int LoopbackSocket(int& port, int backlog = -1)
 {

@@ -121,19 +121,5 @@ TEST_F(SnppHfaxd, AWrongPasswordIsRefusedInTheServersWords)
     EXPECT_TRUE(Queued().empty());
 }
 
-TEST_F(SnppHfaxd, AnEntryWithoutALoginSendsNoneAndIsRefused)
-{
-    PagerRecord entry;
-    entry.PagerID = "555-0101";
-    CSnppClient client({&view, pump, clock, boxes}, Dial(""), 0, "corvane-pw");
-    client.AddPage(true, entry, "never sent" + mark, "");
-    EXPECT_EQ(client.SendAll(), kSnppPageRejected);
-    client.ReportError(nullptr);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Error sending PIN number 555-0101 to SNPP server at 127.0.0.1 on port " +
-                                       std::to_string(port) +
-                                       ".  The paging server returned the message \"Please login with LOGIN.\".");
-}
-
 }  // namespace
 }  // namespace corvane

@@ -60,28 +60,6 @@ TEST_F(SnppRealServer, PagesArriveWithThePinDigitsAndTheCleanedText)
     EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(SnppRealServer, RejectionsAreReportedInTheServersWords)
-{
-    CSnppClient client = Client();
-    client.AddPage(true, Entry("12-34"), "too short a PIN for this server", "");
-    client.AddPage(true, Entry("5550100"), "fine", "");
-    EXPECT_EQ(client.SendAll(), kSnppPageRejected);
-    EXPECT_EQ(entries[0]->DeliveryStatus, kSnppPageRejected);
-    EXPECT_EQ(entries[1]->DeliveryStatus, 0);  // the next page still goes through
-    client.ReportError(nullptr);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Error sending a PIN to one or more of the selected pagers on SNPP server at "
-                                   "127.0.0.1 on port " +
-                                       std::to_string(server.port()) +
-                                       ".  The paging server returned the message \"Error, Invalid Pager ID\".");
-
-    CSnppClient empty = Client();
-    empty.AddPage(true, Entry("5550100"), "\t\r\n", "");
-    EXPECT_EQ(empty.SendAll(), kSnppMessRejected);
-    EXPECT_EQ(empty.serverText(), "ERROR, Invalid Message");
-    EXPECT_EQ(server.Pages(), (Pages{{"5550100", "fine"}}));
-}
-
 class SnppSendRun : public ::testing::Test {
 protected:
     SnppSendRun()
@@ -135,34 +113,6 @@ protected:
     CPagerList pagers;
     CPageQueue queue;
 };
-
-TEST_F(SnppSendRun, AGroupOfSnppPagersIsPagedBatchedAndLogged)
-{
-    PagerRecord& bob = AddPager("Bob", "555-0001", "1");
-    bob.MaximumPageLength = 20;
-    bob.PagesPerCall = 2;
-    AddPager("Ann", "555-0002", "1");
-    AddPager("Numbers", "555-0003", "0");
-    queue.QueueRequest(kOriginProgram, "Team", "", "", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123-555");
-    Run();
-
-    // Bob's text needs two pages of at most 20 characters; Ann's one page would make three in
-    // a call of at most two (Bob's PagesPerCall), so Ann starts a call of her own; the numeric
-    // pager is a call of its own, with only the digits of the text.
-    EXPECT_EQ(server.Pages(), (Pages{{"5550001", "ABCDEFGHIJKLMNOPQ..."},
-                                     {"5550001", "RSTUVWXYZ0123-555"},
-                                     {"5550002", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123-555"},
-                                     {"5550003", "0123555"}}));
-    EXPECT_EQ(server.Connections(), 3);
-    EXPECT_EQ(Logged("log.txt"), (Lines{"Bob: ABCDEFGHIJKLMNOPQRSTUVWXYZ0123-555",
-                                        "Ann: ABCDEFGHIJKLMNOPQRSTUVWXYZ0123-555",
-                                        "Numbers: ABCDEFGHIJKLMNOPQRSTUVWXYZ0123-555"}));
-    EXPECT_EQ(dir.Read("errorlog.txt"), "");
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Your page(s) were delivered successfully.");
-    EXPECT_EQ(view.statusLine.back(), "Ready");
-    EXPECT_EQ(view.statusField.back(), "Idle");
-}
 
 TEST_F(SnppSendRun, FailedPagesAreLoggedAsErrorsAndTheOthersStillGo)
 {
