@@ -4,10 +4,6 @@
 // central's transcript and in log.txt or errorlog.txt.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 
@@ -20,8 +16,6 @@
 #include "tests/sim/sim_process.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_dir.h"
-
-extern char** environ;
 
 namespace corvane::test {
 namespace {
@@ -50,10 +44,10 @@ protected:
     }
 
     // Replies a real central gives within a second, so that a whole call takes seconds.
-    bool StartCentral(const std::string& script, const std::string& device = "")
+    bool StartCentral(const std::string& script)
     {
-        if (!central.Start(dir.path(), kQuick + script, device)) return false;
-        if (device.empty()) settings.Write(key::PagePort, central.Line());
+        if (!central.Start(dir.path(), kQuick + script)) return false;
+        settings.Write(key::PagePort, central.Line());
         return true;
     }
     bool StartTcpCentral()
@@ -152,32 +146,6 @@ TEST_F(LineSendRunTest, ANumericPageWhoseLineDisappearsAfterTheDialIsNotDelivere
     ASSERT_EQ(boxes.shown.size(), 2u) << boxes.Texts();
     EXPECT_EQ(boxes.shown[0].text, "No Write code 1024");
     EXPECT_EQ(boxes.shown[1].text, "Error writing to page COM port.");
-}
-
-TEST_F(LineSendRunTest, CentralOnASocatPair)
-{
-    if (::access("/usr/bin/socat", X_OK) != 0) GTEST_SKIP() << "socat is not installed";
-    const std::string ours = dir.File("ttyA"), theirs = dir.File("ttyB");
-    std::vector<std::string> args = {"socat", "pty,raw,echo=0,link=" + ours, "pty,raw,echo=0,link=" + theirs};
-    std::vector<char*> argv;
-    for (auto& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t socat = -1;
-    ASSERT_EQ(posix_spawn(&socat, "/usr/bin/socat", nullptr, nullptr, argv.data(), environ), 0);
-    for (int i = 0; i < 500 && (::access(ours.c_str(), F_OK) != 0 || ::access(theirs.c_str(), F_OK) != 0); ++i)
-        ::usleep(10000);
-
-    const bool started = StartCentral("", theirs);
-    if (started) {
-        settings.Write(key::PagePort, ours);
-        Page("Ann", "1001", "via socat");
-        Run();
-    }
-    ::kill(socat, SIGTERM);
-    ::waitpid(socat, nullptr, 0);
-    ASSERT_TRUE(started);
-    EXPECT_EQ(dir.Read("log.txt"), "03/07/01 09:05AM Ann: via socat\n");
-    EXPECT_EQ(central.Records("PAGE"), (Texts {"1001\tvia socat"}));
 }
 
 TEST_F(LineSendRunTest, ATerminalOnTheNetworkHearsOnlyTapInOneConnection)
