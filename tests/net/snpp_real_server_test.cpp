@@ -24,45 +24,7 @@ using Lines = std::vector<std::string>;
 
 class SnppRealServer : public ::testing::Test {
 protected:
-    test::CPerlSnppServer server;
-    CSystemClock clock;
-    CPollPump pump;
-    test::CRecordingMessageBox boxes;
-    test::CFakeMainView view;
-    std::vector<std::unique_ptr<PagerRecord>> entries;
-
-    void SetUp() override { ASSERT_TRUE(server.running()) << "Net::SNPP::Server did not start (libnet-snpp-perl)"; }
-    CSnppClient Client() { return CSnppClient({&view, pump, clock, boxes}, server.Dial(), 0); }
-    PagerRecord& Entry(const char* pin)
-    {
-        entries.push_back(std::make_unique<PagerRecord>());
-        entries.back()->PagerID = pin;
-        return *entries.back();
-    }
-};
-
-TEST_F(SnppRealServer, PagesArriveWithThePinDigitsAndTheCleanedText)
-{
-    CSnppClient client = Client();
-    client.AddPage(false, Entry("555-1234"), "Call the office...", "");
-    client.AddPage(true, Entry("555-1234"), std::string("Tab\there, line\r\nbreak, caf\xE9!", 28), "log");
-    client.AddPage(true, Entry("(800) 555-0199"), "Second pager", "log");
-    EXPECT_EQ(client.SendAll(), 0);
-    for (const auto& entry : entries) EXPECT_EQ(entry->DeliveryStatus, 0);
-    EXPECT_EQ(Client().SendNumeric("555-0123", "555-1212*99#"), 0);
-    // The server keeps the words of a message and joins them with single blanks.
-    EXPECT_EQ(server.Pages(), (Pages{{"5551234", "Call the office..."},
-                                     {"5551234", "Tab here, line break, caf !"},
-                                     {"8005550199", "Second pager"},
-                                     {"5550123", "5551212*99#"}}));
-    EXPECT_EQ(server.Connections(), 2);
-    EXPECT_EQ(view.statusLine.back(), "Ready");
-    EXPECT_TRUE(boxes.shown.empty());
-}
-
-class SnppSendRun : public ::testing::Test {
-protected:
-    SnppSendRun()
+    SnppRealServer()
     {
         settings.Write(key::LogFileName, dir.File("log.txt"));
         settings.Write(key::PagePort, "/dev/ttyS0");
@@ -114,7 +76,30 @@ protected:
     CPageQueue queue;
 };
 
-TEST_F(SnppSendRun, FailedPagesAreLoggedAsErrorsAndTheOthersStillGo)
+TEST_F(SnppRealServer, PagesArriveWithThePinDigitsAndTheCleanedText)
+{
+    CSnppClient client({&view, realPump, realClock, boxes}, server.Dial(), 0);
+    PagerRecord office, other;
+    office.PagerID = "555-1234";
+    other.PagerID = "(800) 555-0199";
+    client.AddPage(false, office, "Call the office...", "");
+    client.AddPage(true, office, std::string("Tab\there, line\r\nbreak, caf\xE9!", 28), "log");
+    client.AddPage(true, other, "Second pager", "log");
+    EXPECT_EQ(client.SendAll(), 0);
+    EXPECT_EQ(office.DeliveryStatus, 0);
+    EXPECT_EQ(other.DeliveryStatus, 0);
+    EXPECT_EQ(CSnppClient({&view, realPump, realClock, boxes}, server.Dial(), 0).SendNumeric("555-0123", "555-1212*99#"), 0);
+    // The server keeps the words of a message and joins them with single blanks.
+    EXPECT_EQ(server.Pages(), (Pages{{"5551234", "Call the office..."},
+                                     {"5551234", "Tab here, line break, caf !"},
+                                     {"8005550199", "Second pager"},
+                                     {"5550123", "5551212*99#"}}));
+    EXPECT_EQ(server.Connections(), 2);
+    EXPECT_EQ(view.statusLine.back(), "Ready");
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(SnppRealServer, FailedPagesAreLoggedAsErrorsAndTheOthersStillGo)
 {
     AddPager("Short", "12-34", "1");  // too short a PIN for this server
     AddPager("Ann", "555-0002", "1");
