@@ -137,27 +137,6 @@ TEST_F(X11HookTest, ScreenSaverStartAndTheActivateCallAreReportedItsEndIsNot)
     EXPECT_EQ(Next(), kScreenSaver);
 }
 
-TEST_F(X11HookTest, KeyPressIsActivityItsReleaseIsNot)
-{
-    ASSERT_EQ(StartKeyOrMouse(), 1);
-    X({"xdotool", "key", "a"});
-    EXPECT_EQ(Next(), kActivity);
-    ASSERT_EQ(StartCBT(), 1);
-    ExpectNothingBeforeScreenSaver();
-}
-
-TEST_F(X11HookTest, OnlyADiagonalMoveAfterTheFirstIsActivity)
-{
-    ASSERT_EQ(StartCBT(), 1);
-    ASSERT_EQ(StartKeyOrMouse(), 1);
-    Moves({{"5", "5"}, {"7", "0"}, {"7", "0"}, {"7", "0"}, {"0", "-6"}, {"0", "-6"}});
-    ExpectNothingBeforeScreenSaver();
-    Moves({{"-4", "3"}});
-    EXPECT_EQ(Next(), kActivity);
-    X({"xdotool", "mousemove", "300", "200"});  // a warp of the pointer counts too
-    EXPECT_EQ(Next(), kActivity);
-}
-
 TEST_F(X11HookTest, MoveIntoAnotherWindowIsNotActivity)
 {
     Display* display = XOpenDisplay(s_server->Display().c_str());
