@@ -1,10 +1,7 @@
 #pragma once
 // Helpers of the tests that read a shared pager table from real databases through ODBC.
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +12,7 @@
 #include <vector>
 
 #include "directory/odbc_connection.h"
+#include "tests/net/loopback.h"
 #include "tests/support/temp_dir.h"
 
 namespace corvane::test {
@@ -35,20 +33,6 @@ inline void ExecSql(const std::string& connect, const std::vector<std::string>& 
         EXPECT_TRUE(SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) << statement << ": " << stmt.Error(rc).text;
     }
     SQLDisconnect(dbc.get());
-}
-
-// A loopback port that nothing listens on at the moment.
-inline int FreeLoopbackPort()
-{
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
 }
 
 // The columns of the shared pager table, quoted as both SQLite and PostgreSQL take them,
@@ -122,7 +106,7 @@ private:
     }
 
     CTempDir m_state;
-    int m_port = FreeLoopbackPort();
+    int m_port = ClosedLoopbackPort();
     bool m_made = false;
 };
 

@@ -5,46 +5,14 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include "engine/modem_page_call.h"
 #include "modem/tcp_line.h"
 #include "settings/memory_settings.h"
+#include "tests/net/loopback.h"
 #include "tests/support/fakes.h"
 
 namespace corvane::test {
 namespace {
-
-class CSilentTerminal {
-public:
-    CSilentTerminal()
-    {
-        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(m_listener, 0);  // one connection waits to be accepted, later ones hang
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-        m_filler = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        ::connect(m_filler, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        name = "tcp:127.0.0.1:" + std::to_string(ntohs(address.sin_port));
-    }
-    ~CSilentTerminal()
-    {
-        ::close(m_filler);
-        ::close(m_listener);
-    }
-    std::string name;
-
-private:
-    int m_listener = -1;
-    int m_filler = -1;
-};
 
 class TcpPageCallTest : public ::testing::Test {
 protected:
@@ -52,7 +20,7 @@ protected:
     {
         CTcpLine* raw = &line;
         call = std::make_unique<CModemPageCall>(ModemCallDeps {settings, &view, pump, clock, boxes}, "M1Q0X4E0V1S7=255",
-                                                terminal.name, [raw] { return raw; }, dialAttempts, 20, 8, "PW");
+                                                name, [raw] { return raw; }, dialAttempts, 20, 8, "PW");
         call->AddPage(true, pager, "hello", "hello");
         start = clock.TickMs();
         return call->SendAlphaPages();
@@ -62,8 +30,9 @@ protected:
         return static_cast<int>(std::count(view.statusLine.begin(), view.statusLine.end(), text));
     }
 
-    CSilentTerminal terminal;
-    CTcpLine line {terminal.name};
+    CLoopbackListener terminal {0, true};
+    const std::string name = "tcp:127.0.0.1:" + std::to_string(terminal.port());
+    CTcpLine line {name};
     CFakeClock clock;
     CFakePump pump {clock};
     CMemorySettings settings;
@@ -81,7 +50,7 @@ TEST_F(TcpPageCallTest, AConnectionThatNeverCompletesIsNoAnswerAfterTheConnectio
     EXPECT_EQ(call->DialsMade(), 2);
     EXPECT_GE(clock.TickMs() - start, 50000u);
     EXPECT_LT(clock.TickMs() - start, 51000u);
-    EXPECT_EQ(Shown("Connecting to " + terminal.name.substr(4)), 2);
+    EXPECT_EQ(Shown("Connecting to " + name.substr(4)), 2);
     EXPECT_EQ(Shown("No connection, waiting 10 seconds for retry"), 1);
     EXPECT_EQ(view.statusLine.back(), "Ready");
     EXPECT_FALSE(line.IsConnected());

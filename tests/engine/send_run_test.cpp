@@ -268,43 +268,6 @@ TEST_F(SendRunTest, AFailedCallShowsItsErrorWithThePagerOnlyForOnePage)
     EXPECT_EQ(transports.calls[1].errorsShown[0]->UserName, "A");
 }
 
-struct LogCase {
-    std::string phone;
-    int result;
-    std::vector<int> statuses;
-    std::string pageLog, errorLog;
-};
-
-class SendRunLogTest : public SendRunTest, public ::testing::WithParamInterface<LogCase> {};
-
-TEST_P(SendRunLogTest, EveryPageOfACallIsLoggedByItsOwnOutcome)
-{
-    const LogCase& c = GetParam();
-    for (const char* name : {"A", "B", "C"}) {
-        AddPager(name, c.phone);
-        Queue(name, "hi");
-    }
-    transports.sendScripts.push_back(Answer(c.result, c.statuses));
-    Run();
-    EXPECT_EQ(transports.calls.size(), 1u);
-    EXPECT_EQ(PageLog(), c.pageLog);
-    EXPECT_EQ(ErrorLog(), c.errorLog);
-    EXPECT_TRUE(boxes.shown.empty()) << "not confirmed as delivered";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Outcomes, SendRunLogTest,
-    ::testing::Values(
-        LogCase {"5551212", kCallNotAcknowledged, {0, 3, 3}, kAt + "A: hi\n",
-                 kAt + "Error 9 To B: hi\n" + kAt + "Error 9 To C: hi\n"},
-        LogCase {"5551212", kCallBusy, {}, "",
-                 kAt + "Error 4 To A: hi\n" + kAt + "Error 4 To B: hi\n" + kAt + "Error 4 To C: hi\n"},
-        // The SNPP client's result is the last page's: here 0, although B was refused.
-        LogCase {"SNPP:pager.example", 0, {0, kSnppPageRejected, 0}, kAt + "A: hi\n" + kAt + "C: hi\n",
-                 kAt + "Error 106 To B: hi\n"},
-        LogCase {"SNPP:pager.example", kSnppConnectRefused, {}, "",
-                 kAt + "Error 103 To A: hi\n" + kAt + "Error 103 To B: hi\n" + kAt + "Error 103 To C: hi\n"}));
-
 TEST_F(SendRunTest, APagePortThatDoesNotOpenStillLetsSnppPagesGoAndARefusingGatewayIsAnError)
 {
     ports.openResult = false;

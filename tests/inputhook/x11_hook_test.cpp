@@ -1,5 +1,5 @@
 // The library without a display, and against a real X server (Xvfb, driven by xset and
-// xdotool): alone, and under the program's monitoring control.
+// xdotool).
 
 #include <cstdlib>
 #include <memory>
@@ -8,16 +8,12 @@
 
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "app/core/hook_library.h"
-#include "app/core/monitoring_control.h"
 #include "inputhook/inputhook.h"
 #include "inputhook/screen_saver.h"
 #include "tests/inputhook/xvfb_server.h"
-#include "tests/support/fakes.h"
 
 #include <X11/Xlib.h>  // last: it defines None
 
@@ -141,27 +137,6 @@ TEST_F(X11HookTest, ScreenSaverStartAndTheActivateCallAreReportedItsEndIsNot)
     EXPECT_EQ(Next(), kScreenSaver);
 }
 
-TEST_F(X11HookTest, KeyPressIsActivityItsReleaseIsNot)
-{
-    ASSERT_EQ(StartKeyOrMouse(), 1);
-    X({"xdotool", "key", "a"});
-    EXPECT_EQ(Next(), kActivity);
-    ASSERT_EQ(StartCBT(), 1);
-    ExpectNothingBeforeScreenSaver();
-}
-
-TEST_F(X11HookTest, OnlyADiagonalMoveAfterTheFirstIsActivity)
-{
-    ASSERT_EQ(StartCBT(), 1);
-    ASSERT_EQ(StartKeyOrMouse(), 1);
-    Moves({{"5", "5"}, {"7", "0"}, {"7", "0"}, {"7", "0"}, {"0", "-6"}, {"0", "-6"}});
-    ExpectNothingBeforeScreenSaver();
-    Moves({{"-4", "3"}});
-    EXPECT_EQ(Next(), kActivity);
-    X({"xdotool", "mousemove", "300", "200"});  // a warp of the pointer counts too
-    EXPECT_EQ(Next(), kActivity);
-}
-
 TEST_F(X11HookTest, MoveIntoAnotherWindowIsNotActivity)
 {
     Display* display = XOpenDisplay(s_server->Display().c_str());
@@ -197,81 +172,6 @@ TEST_F(X11HookTest, TheStopsEndTheirReports)
     X({"xdotool", "key", "a"});
     EXPECT_EQ(Next(), kActivity);
     EXPECT_EQ(NextReport(m_pair->ends[0], 0), 0u);
-}
-
-// No polling loop: with both watches on and nothing happening, the process (whose only
-// other thread sleeps here) uses next to no processor time. A measurement with a
-// generous bound, not a timing test.
-TEST_F(X11HookTest, IdleLibraryUsesNoProcessorTime)
-{
-    ASSERT_EQ(StartCBT(), 1);
-    ASSERT_EQ(StartKeyOrMouse(), 1);
-    auto cpuSeconds = [] {
-        rusage usage{};
-        getrusage(RUSAGE_SELF, &usage);
-        return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    };
-    const double before = cpuSeconds();
-    sleep(5);
-    const double used = cpuSeconds() - before;
-    RecordProperty("idle_cpu_seconds_in_5s", std::to_string(used));
-    std::printf("processor time while idle for 5 s: %.4f s\n", used);
-    EXPECT_LT(used, 0.2);
-}
-
-class CSilentView : public IMonitoringView {
-public:
-    void SetTitle(const std::string&) override {}
-    void ShowManualMonitoring(bool) override {}
-};
-
-class CCountingSeenMail : public ISeenMailLists {
-public:
-    void EmptySeenMailLists() override { ++empties; }
-    int empties = 0;
-};
-
-// The program's reactions through the real library: the screen saver starts monitoring,
-// a key or a real mouse move ends it, a slide along one axis does not.
-TEST_F(X11HookTest, TheScreenSaverStartsMonitoringAKeyOrADiagonalMoveEndsIt)
-{
-    m_pair.reset();
-    CHookChannel channel;
-    ASSERT_TRUE(channel.Open());
-    CInputHookLibrary hooks;
-    CFakeClock clock;
-    CFakePump pump(clock);
-    CSilentView view;
-    CCountingSeenMail seenMail;
-    CMonitoringControl control(hooks, pump, clock, view, seenMail, "Corvane");
-    control.StartScreenSaverDetection(channel.LibraryFd());
-    // What the shell's event loop does: the next report handed to the control.
-    auto handleNextReport = [&] {
-        pollfd wait{channel.ReadFd(), POLLIN, 0};
-        ASSERT_EQ(poll(&wait, 1, kReportWaitMs), 1);
-        channel.ReadAll([&](std::uint32_t message) { control.OnHookMessage(message); });
-    };
-    auto startScreenSaver = [&] {
-        X({"xset", "s", "reset"});
-        X({"xset", "s", "activate"});
-        handleNextReport();
-    };
-
-    startScreenSaver();
-    EXPECT_TRUE(control.MonitoringActive());
-    X({"xdotool", "key", "a"});
-    handleNextReport();
-    EXPECT_FALSE(control.MonitoringActive());
-    EXPECT_EQ(seenMail.empties, 1);
-
-    startScreenSaver();
-    Moves({{"6", "0"}, {"6", "0"}, {"6", "0"}, {"6", "0"}});
-    startScreenSaver();  // the marker: every report before it has been handled
-    EXPECT_TRUE(control.MonitoringActive());
-    Moves({{"6", "6"}});
-    handleNextReport();
-    EXPECT_FALSE(control.MonitoringActive());
-    control.StopScreenSaverDetection();
 }
 
 // The X server goes away under a running library: the program lives on, the calls

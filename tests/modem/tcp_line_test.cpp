@@ -4,13 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include "modem/tcp_line.h"
+#include "tests/net/loopback.h"
 
 namespace corvane {
 namespace {
@@ -54,22 +53,9 @@ TEST(TcpLineName, HostAndPortOrNothing)
 
 class TcpLineTest : public ::testing::Test {
 protected:
-    TcpLineTest()
-    {
-        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(m_listener, 4);
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-        port = ntohs(address.sin_port);
-    }
     ~TcpLineTest() override
     {
         if (m_peer >= 0) ::close(m_peer);
-        ::close(m_listener);
     }
 
     // Polls the attempt to its end, as the page call does between its waits.
@@ -82,7 +68,7 @@ protected:
         }
         return state;
     }
-    void Accept() { m_peer = ::accept(m_listener, nullptr, nullptr); }
+    void Accept() { m_peer = ::accept(m_listener.fd(), nullptr, nullptr); }
     std::string ReadAll(CTcpLine& line)
     {
         std::string text;
@@ -95,8 +81,8 @@ protected:
         return text;
     }
 
-    int port = 0;
-    int m_listener = -1;
+    test::CLoopbackListener m_listener {4};
+    int port = m_listener.port();
     int m_peer = -1;
 };
 

@@ -4,9 +4,6 @@
 
 #include "net/curl_session.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -17,6 +14,7 @@
 
 #include "common/clock.h"
 #include "common/poll_pump.h"
+#include "tests/net/loopback.h"
 
 namespace corvane {
 namespace {
@@ -24,33 +22,20 @@ namespace {
 // Answers every request on a connection with "hello", or stays silent.
 class CLoopbackHttp {
 public:
-    explicit CLoopbackHttp(bool silent) : m_silent(silent)
-    {
-        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        socklen_t length = sizeof address;
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-        m_port = ntohs(address.sin_port);
-        ::listen(m_listener, 5);
-        m_thread = std::thread([this] { Serve(); });
-    }
+    explicit CLoopbackHttp(bool silent) : m_silent(silent), m_thread([this] { Serve(); }) {}
     ~CLoopbackHttp()
     {
-        ::shutdown(m_listener, SHUT_RDWR);
-        ::close(m_listener);
+        m_listener.Close();
         m_thread.join();
     }
-    std::string Url() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/"; }
+    std::string Url() const { return "http://127.0.0.1:" + std::to_string(m_listener.port()) + "/"; }
     int Connections() const { return m_connections; }
 
 private:
     void Serve()
     {
         for (;;) {
-            int client = ::accept(m_listener, nullptr, nullptr);
+            int client = ::accept(m_listener.fd(), nullptr, nullptr);
             if (client < 0) return;
             ++m_connections;
             char buffer[4096];
@@ -71,8 +56,7 @@ private:
     }
 
     bool m_silent;
-    int m_listener = -1;
-    int m_port = 0;
+    test::CLoopbackListener m_listener {5};
     std::atomic<int> m_connections{0};
     std::thread m_thread;
 };

@@ -1,8 +1,6 @@
 // The paging-server client and listener: the request to the byte against a receiver on
 // loopback, the dotted address, the failure texts, and the texts the server sends back.
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -18,6 +16,7 @@
 #include "net/paging_server_client.h"
 #include "net/paging_server_listener.h"
 #include "settings/memory_settings.h"
+#include "tests/net/loopback.h"
 #include "tests/support/fakes.h"
 
 namespace corvane {
@@ -25,35 +24,13 @@ namespace {
 
 using namespace test;
 
-sockaddr_in Loopback(int port = 0)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    return address;
-}
-
-int ListeningSocket(int backlog, int& port)
-{
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = Loopback();
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    port = ntohs(address.sin_port);
-    ::listen(fd, backlog);
-    return fd;
-}
-
 // Takes connections and keeps what each one brought, up to the peer's close.
 class CReceiver {
 public:
     CReceiver()
     {
-        m_listener = ListeningSocket(5, m_port);
         m_thread = std::thread([this] {
-            for (int client; (client = ::accept(m_listener, nullptr, nullptr)) >= 0; ::close(client)) {
+            for (int client; (client = ::accept(m_listener.fd(), nullptr, nullptr)) >= 0; ::close(client)) {
                 std::string bytes;
                 char chunk[4096];
                 for (ssize_t n; (n = ::read(client, chunk, sizeof chunk)) > 0;) bytes.append(chunk, static_cast<std::size_t>(n));
@@ -64,11 +41,10 @@ public:
     }
     ~CReceiver()
     {
-        ::shutdown(m_listener, SHUT_RDWR);
-        ::close(m_listener);
+        m_listener.Close();
         m_thread.join();
     }
-    int port() const { return m_port; }
+    int port() const { return m_listener.port(); }
     std::vector<std::string> Requests(std::size_t expected)
     {
         for (int i = 0; i < 500; ++i) {
@@ -83,8 +59,7 @@ public:
     }
 
 private:
-    int m_listener = -1;
-    int m_port = 0;
+    CLoopbackListener m_listener {5};
     std::mutex m_mutex;
     std::vector<std::string> m_requests;
     std::thread m_thread;
@@ -169,9 +144,7 @@ TEST_F(PagingServerSend, OneConnectionPerPageAndNothingAfterTheDescriptor)
 TEST_F(PagingServerSend, RefusedSilentAndCancelledConnections)
 {
     const std::string prefix = "Socket Error: Unable to connect to the Corvane/sv paging server.  ";
-    int port = 0;
-    ::close(ListeningSocket(1, port));  // nobody listens there now
-    settings.Write(key::IPPort, std::to_string(port));
+    settings.Write(key::IPPort, std::to_string(ClosedLoopbackPort()));
     EXPECT_FALSE(Send(Alpha(), "x"));
     EXPECT_EQ(boxes.Texts(), prefix + "The paging server cannot be found at the specified IP and Port.  The paging "
                                       "server may be down, or you may have selected an incorrect IP address or port.  "
@@ -180,11 +153,8 @@ TEST_F(PagingServerSend, RefusedSilentAndCancelledConnections)
     EXPECT_EQ(boxes.shown.size(), 1u);
 
     // A server whose queue is full never completes the handshake: no response.
-    int full = ListeningSocket(0, port);
-    int filler = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = Loopback(port);
-    ::connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    settings.Write(key::IPPort, std::to_string(port));
+    CLoopbackListener full(0, true);
+    settings.Write(key::IPPort, std::to_string(full.port()));
     boxes.shown.clear();
     std::uint64_t start = clock.TickMs();
     EXPECT_FALSE(Send(Alpha(), "x"));
@@ -198,8 +168,6 @@ TEST_F(PagingServerSend, RefusedSilentAndCancelledConnections)
     boxes.shown.clear();
     EXPECT_FALSE(SendToPagingServer({settings, cancelling, clock, boxes}, Alpha(), "x", true));
     EXPECT_TRUE(boxes.shown.empty());
-    ::close(filler);
-    ::close(full);
 
     EXPECT_EQ(PagingServerConnectText(EHOSTUNREACH).substr(prefix.size() - 14), "Error code 0x71 was received.");
     EXPECT_EQ(PagingServerSocketText(EMFILE), "Unable to create socket.  Error code 18 was received.");
@@ -241,7 +209,7 @@ TEST(PagingServerListener, ShowsEachTextAndLetsGoOfClosedConnections)
         EXPECT_FALSE(second.Listen(listener.Port()));  // the port is taken: no listener, no harm
 
         int client = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address = Loopback(listener.Port());
+        sockaddr_in address = LoopbackAddress(listener.Port());
         ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
         const std::string text = "Page to Bob delivered";
         ASSERT_EQ(::write(client, text.data(), text.size()), static_cast<ssize_t>(text.size()));

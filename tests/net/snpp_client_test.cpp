@@ -5,9 +5,7 @@
 #include "net/snpp_client.h"
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,6 +16,7 @@
 #include "engine/transports.h"
 #include "settings/memory_settings.h"
 #include "tests/engine/send_run_doubles.h"
+#include "tests/net/loopback.h"
 #include "tests/net/snpp_script_server.h"
 #include "tests/support/fakes.h"
 
@@ -29,40 +28,6 @@ using test::CFakePump;
 using test::CRecordingMessageBox;
 using Server = test::CScriptedSnppServer;
 using Lines = std::vector<std::string>;
-
-TEST(SnppClientBasics, DialStringGivesHostAndPort)
-{
-    CFakeClock clock;
-    CFakePump pump(clock);
-    CRecordingMessageBox boxes;
-    struct Case {
-        const char* dial;
-        const char* host;
-        int port;
-    };
-    for (const Case& c : {Case{"SNPP:192.168.1.20:444", "192.168.1.20", 444}, Case{"SNPP:10.0.0.5", "10.0.0.5", 7777},
-                          Case{"SNPP:pager.example:", "pager.example", 0}, Case{"SNPP:h:12ab", "h", 12},
-                          Case{"SNPP:h:1:2", "h", 1}, Case{"snpp:h", "h", 7777}, Case{"SNPP:", "", 7777}}) {
-        CSnppClient client({nullptr, pump, clock, boxes}, c.dial, 5);
-        EXPECT_EQ(client.host(), c.host) << c.dial;
-        EXPECT_EQ(client.port(), c.port) << c.dial;
-    }
-}
-
-// A port on 127.0.0.1 with nothing listening; with backlog >= 0 a listener on it instead.
-int LoopbackSocket(int& port, int backlog = -1)
-{
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-    socklen_t length = sizeof address;
-    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    if (backlog >= 0) ::listen(fd, backlog);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    port = ntohs(address.sin_port);
-    if (backlog >= 0) return fd;
-    ::close(fd);
-    return -1;
-}
 
 class SnppClient : public ::testing::Test {
 protected:
@@ -304,8 +269,7 @@ TEST_F(SnppClient, CancelDuringThePageTwoOfThreeStopsTheRunWithQuit)
 TEST_F(SnppClient, ConnectFailuresAfterEveryAttempt)
 {
     pump.ready = nullptr;
-    int refused = 0;
-    LoopbackSocket(refused);
+    const int refused = test::ClosedLoopbackPort();
     auto client = Client(2, At(refused));
     client->AddPage(true, Entry("Bob", "1"), "hi", "");
     EXPECT_EQ(client->SendAll(), kSnppConnectRefused);
@@ -326,21 +290,13 @@ TEST_F(SnppClient, ConnectFailuresAfterEveryAttempt)
 
     // A listener whose backlog is full takes no further connection: the handshake of the
     // next one never completes.
-    int full = 0;
-    int listener = LoopbackSocket(full, 0);
-    std::vector<int> fillers;
-    for (int i = 0; i < 4; ++i) {
-        fillers.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
-        sockaddr_in address{AF_INET, htons(static_cast<std::uint16_t>(full)), {htonl(INADDR_LOOPBACK)}, {}};
-        ::connect(fillers.back(), reinterpret_cast<sockaddr*>(&address), sizeof address);
-    }
+    test::CLoopbackListener listener(0, true);
+    const int full = listener.port();
     auto hanging = Client(0, At(full));
     std::uint64_t start = clock.TickMs();
     EXPECT_EQ(hanging->SendNumeric("1", "1"), kSnppConnectTimeout);
     EXPECT_EQ(clock.TickMs() - start, 30000u);
     EXPECT_EQ(hanging->ErrorText(), OnPort("There was no response to the connect request.", full));
-    for (int fd : fillers) ::close(fd);
-    ::close(listener);
 }
 
 // Run in a child of the test (a death test), where no descriptor can be opened.

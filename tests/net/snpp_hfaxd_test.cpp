@@ -13,7 +13,6 @@
 #include "common/poll_pump.h"
 #include "engine/send_run.h"
 #include "engine/transports.h"
-#include "net/snpp_client.h"
 #include "settings/memory_settings.h"
 #include "tests/engine/send_run_doubles.h"
 #include "tests/support/fakes.h"
@@ -104,35 +103,6 @@ TEST_F(SnppHfaxd, ASendRunLogsInForEveryPage)
     EXPECT_EQ(Queued(), (Pages {{"5550101", "Boiler pressure high" + mark}, {"5550102", "Boiler pressure high" + mark}}));
     ASSERT_EQ(boxes.shown.size(), 1u) << boxes.Texts();
     EXPECT_EQ(boxes.shown[0].text, "Your page(s) were delivered successfully.");
-}
-
-TEST_F(SnppHfaxd, AWrongPasswordIsRefusedInTheServersWords)
-{
-    PagerRecord entry;
-    entry.PagerID = "5550101";
-    CSnppClient client({&view, pump, clock, boxes}, Dial("corvane:wrong@"), 5);
-    client.AddPage(true, entry, "never sent" + mark, "");
-    EXPECT_EQ(client.SendAll(), kSnppBadGreeting);
-    EXPECT_EQ(entry.DeliveryStatus, kSnppBadGreeting);
-    client.ReportError(nullptr);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text,
-              "Error connecting to SNPP server.  The paging server returned the message \"Login incorrect.\".");
-    EXPECT_TRUE(Queued().empty());
-}
-
-TEST_F(SnppHfaxd, AnEntryWithoutALoginSendsNoneAndIsRefused)
-{
-    PagerRecord entry;
-    entry.PagerID = "555-0101";
-    CSnppClient client({&view, pump, clock, boxes}, Dial(""), 0, "corvane-pw");
-    client.AddPage(true, entry, "never sent" + mark, "");
-    EXPECT_EQ(client.SendAll(), kSnppPageRejected);
-    client.ReportError(nullptr);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Error sending PIN number 555-0101 to SNPP server at 127.0.0.1 on port " +
-                                       std::to_string(port) +
-                                       ".  The paging server returned the message \"Please login with LOGIN.\".");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// The SNPP login: "user@" or "user:password@" before the server in the phone number, sent
-// as LOGI after the greeting and after every RESE; against the scripted server under the
-// fake clock.
+// The SNPP dial string, and the login: "user@" or "user:password@" before the server in the
+// phone number, sent as LOGI after the greeting and after every RESE; against the scripted
+// server under the fake clock.
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ namespace {
 
 using Server = test::CScriptedSnppServer;
 
-TEST(SnppLoginAddress, TheLoginStandsBeforeTheLastAt)
+TEST(SnppDialString, TheLoginStandsBeforeTheLastAtThenHostAndPort)
 {
     test::CFakeClock clock;
     test::CFakePump pump(clock);
@@ -26,7 +26,9 @@ TEST(SnppLoginAddress, TheLoginStandsBeforeTheLastAt)
         const char* host;
         int port;
     };
-    for (const Case& c : {Case {"SNPP:10.0.0.5:444", "", "10.0.0.5", 444},
+    for (const Case& c : {Case {"SNPP:192.168.1.20:444", "", "192.168.1.20", 444}, Case {"SNPP:10.0.0.5", "", "10.0.0.5", 7777},
+                          Case {"SNPP:pager.example:", "", "pager.example", 0}, Case {"SNPP:h:12ab", "", "h", 12},
+                          Case {"SNPP:h:1:2", "", "h", 1}, Case {"snpp:h", "", "h", 7777}, Case {"SNPP:", "", "", 7777},
                           Case {"SNPP:ops:s3cret@10.0.0.5:444", "ops", "10.0.0.5", 444},
                           Case {"SNPP:ops@pager.example", "ops", "pager.example", 7777},
                           Case {"SNPP:ops:a@b:c@host:1", "ops", "host", 1}, Case {"SNPP:@host:2", "", "host", 2}}) {

@@ -24,67 +24,7 @@ using Lines = std::vector<std::string>;
 
 class SnppRealServer : public ::testing::Test {
 protected:
-    test::CPerlSnppServer server;
-    CSystemClock clock;
-    CPollPump pump;
-    test::CRecordingMessageBox boxes;
-    test::CFakeMainView view;
-    std::vector<std::unique_ptr<PagerRecord>> entries;
-
-    void SetUp() override { ASSERT_TRUE(server.running()) << "Net::SNPP::Server did not start (libnet-snpp-perl)"; }
-    CSnppClient Client() { return CSnppClient({&view, pump, clock, boxes}, server.Dial(), 0); }
-    PagerRecord& Entry(const char* pin)
-    {
-        entries.push_back(std::make_unique<PagerRecord>());
-        entries.back()->PagerID = pin;
-        return *entries.back();
-    }
-};
-
-TEST_F(SnppRealServer, PagesArriveWithThePinDigitsAndTheCleanedText)
-{
-    CSnppClient client = Client();
-    client.AddPage(false, Entry("555-1234"), "Call the office...", "");
-    client.AddPage(true, Entry("555-1234"), std::string("Tab\there, line\r\nbreak, caf\xE9!", 28), "log");
-    client.AddPage(true, Entry("(800) 555-0199"), "Second pager", "log");
-    EXPECT_EQ(client.SendAll(), 0);
-    for (const auto& entry : entries) EXPECT_EQ(entry->DeliveryStatus, 0);
-    EXPECT_EQ(Client().SendNumeric("555-0123", "555-1212*99#"), 0);
-    // The server keeps the words of a message and joins them with single blanks.
-    EXPECT_EQ(server.Pages(), (Pages{{"5551234", "Call the office..."},
-                                     {"5551234", "Tab here, line break, caf !"},
-                                     {"8005550199", "Second pager"},
-                                     {"5550123", "5551212*99#"}}));
-    EXPECT_EQ(server.Connections(), 2);
-    EXPECT_EQ(view.statusLine.back(), "Ready");
-    EXPECT_TRUE(boxes.shown.empty());
-}
-
-TEST_F(SnppRealServer, RejectionsAreReportedInTheServersWords)
-{
-    CSnppClient client = Client();
-    client.AddPage(true, Entry("12-34"), "too short a PIN for this server", "");
-    client.AddPage(true, Entry("5550100"), "fine", "");
-    EXPECT_EQ(client.SendAll(), kSnppPageRejected);
-    EXPECT_EQ(entries[0]->DeliveryStatus, kSnppPageRejected);
-    EXPECT_EQ(entries[1]->DeliveryStatus, 0);  // the next page still goes through
-    client.ReportError(nullptr);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Error sending a PIN to one or more of the selected pagers on SNPP server at "
-                                   "127.0.0.1 on port " +
-                                       std::to_string(server.port()) +
-                                       ".  The paging server returned the message \"Error, Invalid Pager ID\".");
-
-    CSnppClient empty = Client();
-    empty.AddPage(true, Entry("5550100"), "\t\r\n", "");
-    EXPECT_EQ(empty.SendAll(), kSnppMessRejected);
-    EXPECT_EQ(empty.serverText(), "ERROR, Invalid Message");
-    EXPECT_EQ(server.Pages(), (Pages{{"5550100", "fine"}}));
-}
-
-class SnppSendRun : public ::testing::Test {
-protected:
-    SnppSendRun()
+    SnppRealServer()
     {
         settings.Write(key::LogFileName, dir.File("log.txt"));
         settings.Write(key::PagePort, "/dev/ttyS0");
@@ -136,35 +76,30 @@ protected:
     CPageQueue queue;
 };
 
-TEST_F(SnppSendRun, AGroupOfSnppPagersIsPagedBatchedAndLogged)
+TEST_F(SnppRealServer, PagesArriveWithThePinDigitsAndTheCleanedText)
 {
-    PagerRecord& bob = AddPager("Bob", "555-0001", "1");
-    bob.MaximumPageLength = 20;
-    bob.PagesPerCall = 2;
-    AddPager("Ann", "555-0002", "1");
-    AddPager("Numbers", "555-0003", "0");
-    queue.QueueRequest(kOriginProgram, "Team", "", "", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123-555");
-    Run();
-
-    // Bob's text needs two pages of at most 20 characters; Ann's one page would make three in
-    // a call of at most two (Bob's PagesPerCall), so Ann starts a call of her own; the numeric
-    // pager is a call of its own, with only the digits of the text.
-    EXPECT_EQ(server.Pages(), (Pages{{"5550001", "ABCDEFGHIJKLMNOPQ..."},
-                                     {"5550001", "RSTUVWXYZ0123-555"},
-                                     {"5550002", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123-555"},
-                                     {"5550003", "0123555"}}));
-    EXPECT_EQ(server.Connections(), 3);
-    EXPECT_EQ(Logged("log.txt"), (Lines{"Bob: ABCDEFGHIJKLMNOPQRSTUVWXYZ0123-555",
-                                        "Ann: ABCDEFGHIJKLMNOPQRSTUVWXYZ0123-555",
-                                        "Numbers: ABCDEFGHIJKLMNOPQRSTUVWXYZ0123-555"}));
-    EXPECT_EQ(dir.Read("errorlog.txt"), "");
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Your page(s) were delivered successfully.");
+    CSnppClient client({&view, realPump, realClock, boxes}, server.Dial(), 0);
+    PagerRecord office, other;
+    office.PagerID = "555-1234";
+    other.PagerID = "(800) 555-0199";
+    client.AddPage(false, office, "Call the office...", "");
+    client.AddPage(true, office, std::string("Tab\there, line\r\nbreak, caf\xE9!", 28), "log");
+    client.AddPage(true, other, "Second pager", "log");
+    EXPECT_EQ(client.SendAll(), 0);
+    EXPECT_EQ(office.DeliveryStatus, 0);
+    EXPECT_EQ(other.DeliveryStatus, 0);
+    EXPECT_EQ(CSnppClient({&view, realPump, realClock, boxes}, server.Dial(), 0).SendNumeric("555-0123", "555-1212*99#"), 0);
+    // The server keeps the words of a message and joins them with single blanks.
+    EXPECT_EQ(server.Pages(), (Pages{{"5551234", "Call the office..."},
+                                     {"5551234", "Tab here, line break, caf !"},
+                                     {"8005550199", "Second pager"},
+                                     {"5550123", "5551212*99#"}}));
+    EXPECT_EQ(server.Connections(), 2);
     EXPECT_EQ(view.statusLine.back(), "Ready");
-    EXPECT_EQ(view.statusField.back(), "Idle");
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(SnppSendRun, FailedPagesAreLoggedAsErrorsAndTheOthersStillGo)
+TEST_F(SnppRealServer, FailedPagesAreLoggedAsErrorsAndTheOthersStillGo)
 {
     AddPager("Short", "12-34", "1");  // too short a PIN for this server
     AddPager("Ann", "555-0002", "1");

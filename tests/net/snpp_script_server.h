@@ -9,7 +9,6 @@
 // waits on the client's socket. A silent server thus costs no real time, and a server
 // that does answer is never outrun by the fake clock.
 
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <linux/sockios.h>
 #include <netinet/tcp.h>
@@ -27,6 +26,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "tests/net/loopback.h"
 
 namespace corvane::test {
 
@@ -49,14 +50,8 @@ public:
 
     CScriptedSnppServer()
     {
-        m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-        socklen_t length = sizeof address;
-        if (::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(m_listen, 16) != 0 || ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length) ||
-            ::pipe2(m_wake, O_CLOEXEC) != 0)
+        if (m_listener.port() == 0 || ::pipe2(m_wake, O_CLOEXEC) != 0)
             throw std::runtime_error("scripted SNPP server: cannot listen on 127.0.0.1");
-        m_port = ntohs(address.sin_port);
         m_thread = std::thread([this] { Run(); });
     }
     ~CScriptedSnppServer()
@@ -64,13 +59,13 @@ public:
         (void)!::write(m_wake[1], "x", 1);
         m_thread.join();
         for (Connection& c : m_connections) ::close(c.fd);
-        for (int fd : {m_listen, m_wake[0], m_wake[1]}) ::close(fd);
+        for (int fd : m_wake) ::close(fd);
     }
     CScriptedSnppServer(const CScriptedSnppServer&) = delete;
     CScriptedSnppServer& operator=(const CScriptedSnppServer&) = delete;
 
-    int port() const { return m_port; }
-    std::string Dial() const { return "SNPP:127.0.0.1:" + std::to_string(m_port); }
+    int port() const { return m_listener.port(); }
+    std::string Dial() const { return "SNPP:127.0.0.1:" + std::to_string(port()); }
 
     // The greeting of the next connection (one each, in order; then "220 SNPP server ready").
     void Greet(Action action) { Locked([&] { m_greetings.push_back(std::move(action)); }); }
@@ -136,7 +131,7 @@ private:
     bool Quiescent()
     {
         std::lock_guard lock(m_mutex);
-        if (m_busy || Readable(m_listen, 0)) return false;
+        if (m_busy || Readable(m_listener.fd(), 0)) return false;
         return std::ranges::none_of(m_connections, [](const Connection& c) {
             int unsent = 0;
             return Readable(c.fd, 0) || (::ioctl(c.fd, SIOCOUTQNSD, &unsent) == 0 && unsent > 0);
@@ -147,7 +142,7 @@ private:
     {
         std::unique_lock lock(m_mutex);
         for (;;) {
-            std::vector<pollfd> fds{{m_wake[0], POLLIN, 0}, {m_listen, POLLIN, 0}};
+            std::vector<pollfd> fds{{m_wake[0], POLLIN, 0}, {m_listener.fd(), POLLIN, 0}};
             for (const Connection& c : m_connections) fds.push_back({c.fd, POLLIN, 0});
             lock.unlock();
             ::poll(fds.data(), fds.size(), -1);
@@ -163,7 +158,7 @@ private:
     }
     void Accept(std::unique_lock<std::mutex>& lock)
     {
-        int fd = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
+        int fd = ::accept4(m_listener.fd(), nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) return;
         // Each piece of a split reply goes out at once, not held back for the client's ACK.
         int on = 1;
@@ -235,9 +230,8 @@ private:
         write(action.bytes.size());
     }
 
-    int m_listen = -1;
+    CLoopbackListener m_listener;
     int m_wake[2] = {-1, -1};
-    int m_port = 0;
     std::mutex m_mutex;
     bool m_busy = false;  // in the middle of a reply written in pieces
     std::vector<Connection> m_connections;

@@ -1,9 +1,6 @@
 // The two calendars reminders come from: .ics files in a folder, and a CalDAV calendar on
 // a real radicale server (and servers that refuse, are not there or hang).
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -21,6 +18,7 @@
 #include "pim/caldav_source.h"
 #include "pim/ics_file_source.h"
 #include "settings/memory_settings.h"
+#include "tests/net/loopback.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_servers.h"
@@ -209,15 +207,8 @@ TEST_F(CalDavSourceTest, AServerThatIsNotThereOrHangsIsReportedInBoundedTime)
 
     // A listener that takes the connection and never answers; the fake clock lets the
     // request's time run out at once.
-    int silent = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ::listen(silent, 4);
-    socklen_t length = sizeof address;
-    ::getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
-    const std::string url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/cal/";
+    CLoopbackListener silent(4);
+    const std::string url = "http://127.0.0.1:" + std::to_string(silent.port()) + "/cal/";
     settings.Write(key::CalendarUrl, url);
     CFakeClock fakeClock;
     CFakePump fakePump(fakeClock);
@@ -226,7 +217,7 @@ TEST_F(CalDavSourceTest, AServerThatIsNotThereOrHangsIsReportedInBoundedTime)
     EXPECT_FALSE(scan.read);
     EXPECT_EQ(scan.problems, std::vector<std::string>{kServerLoadText});
     EXPECT_GE(fakeClock.TickMs() - 1000000, static_cast<std::uint64_t>(CCalDavSource::kTimeoutMs));
-    ::close(silent);
+    silent.Close();
 
     // Nobody listens there any more.
     SourceScan refused = Scan();

@@ -1,24 +1,21 @@
 // From a queued request to the log lines, for real and in real time: the send run opens the
-// page port (a pseudo-terminal to the paging central's own process), the transports dial,
-// and the pages land in the central's transcript and in log.txt or errorlog.txt.
+// page port (a pseudo-terminal to the paging central's own process, or "tcp:127.0.0.1:<port>"
+// of that process without a modem), the transports call, and the pages land in the
+// central's transcript and in log.txt or errorlog.txt.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <algorithm>
+
+#include "common/poll_pump.h"
 #include "engine/send_run.h"
 #include "engine/transports.h"
 #include "modem/port_slots.h"
 #include "settings/memory_settings.h"
 #include "tests/sim/pty_pair.h"
-#include "common/poll_pump.h"
 #include "tests/sim/sim_process.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_dir.h"
-
-extern char** environ;
 
 namespace corvane::test {
 namespace {
@@ -35,9 +32,9 @@ private:
     CSystemClock m_real;
 };
 
-class PtySendRunTest : public ::testing::Test {
+class LineSendRunTest : public ::testing::Test {
 protected:
-    PtySendRunTest()
+    LineSendRunTest()
     {
         settings.Write(key::LogFileName, dir.File("log.txt"));
         settings.Write(key::PagePortBaud, "2400");
@@ -47,21 +44,28 @@ protected:
     }
 
     // Replies a real central gives within a second, so that a whole call takes seconds.
-    bool StartCentral(const std::string& script, const std::string& device = "")
+    bool StartCentral(const std::string& script)
     {
-        const std::string quick = "dial-reply-ms 300\nreply-delay-ms 50\ngo-ahead-delay-ms 100\npassword SECRET\n";
-        if (!central.Start(dir.path(), quick + script, device)) return false;
-        if (device.empty()) settings.Write(key::PagePort, central.Line());
+        if (!central.Start(dir.path(), kQuick + script)) return false;
+        settings.Write(key::PagePort, central.Line());
+        return true;
+    }
+    bool StartTcpCentral()
+    {
+        if (!central.StartTcp(dir.path(), kQuick)) return false;
+        terminal = "tcp:127.0.0.1:" + std::to_string(central.Port());
+        settings.Write(key::PagePort, terminal);
         return true;
     }
 
-    void Page(const std::string& name, const std::string& id, const std::string& message, const std::string& type = "1")
+    void Page(const std::string& name, const std::string& id, const std::string& message, const std::string& type = "1",
+              const std::string& phone = "")
     {
         PagerRecord& p = *pagers.NewPager();
         p.UserName = name;
         p.PagerID = id;
         p.PagerType = type;
-        p.PhoneNumber = type == "0" ? "555-0000" : "555-1212";
+        p.PhoneNumber = !phone.empty() ? phone : type == "0" ? "555-0000" : "555-1212";
         p.SystemPassword = "SECRET";
         p.WaitForConnection = "10";
         p.DelayTime = "0";
@@ -77,6 +81,7 @@ protected:
         EXPECT_EQ(slots.PagePort(), nullptr);  // the run closes the port
     }
 
+    const std::string kQuick = "dial-reply-ms 300\nreply-delay-ms 50\ngo-ahead-delay-ms 100\npassword SECRET\n";
     CTempDir dir;
     CMemorySettings settings;
     CRecordingMessageBox boxes;
@@ -89,9 +94,10 @@ protected:
     CPagerList pagers;
     CPageQueue queue;
     sim::CSimProcess central;
+    std::string terminal;
 };
 
-TEST_F(PtySendRunTest, TwoPagersOfOneServiceGoInOneTapCallAndAreLogged)
+TEST_F(LineSendRunTest, TwoPagersOfOneServiceGoInOneTapCallAndAreLogged)
 {
     ASSERT_TRUE(StartCentral(""));
     Page("Ann", "1001", "Call the office");
@@ -110,34 +116,7 @@ TEST_F(PtySendRunTest, TwoPagersOfOneServiceGoInOneTapCallAndAreLogged)
     EXPECT_EQ(boxes.shown[0].text, "Your page(s) were delivered successfully.");
 }
 
-TEST_F(PtySendRunTest, NumericPageIsDialledAndLogged)
-{
-    ASSERT_TRUE(StartCentral("numeric\n"));
-    Page("Carl", "77", "555-1234", "0");
-    Run();
-
-    EXPECT_EQ(dir.Read("log.txt"), "03/07/01 09:05AM Carl: 555-1234\n");
-    EXPECT_EQ(dir.Read("errorlog.txt"), "");
-    EXPECT_EQ(central.Records("NUMERIC"), (Texts {"T5550000775551234"}));
-    EXPECT_EQ(central.Records("COMMAND"), (Texts {"ATM1Q0X4E0V1S7=255", "ATDT5550000775551234", "ATH"}));
-    EXPECT_TRUE(central.Records("ERROR").empty()) << central.Transcript();
-}
-
-TEST_F(PtySendRunTest, BusyLineGoesToTheErrorLog)
-{
-    ASSERT_TRUE(StartCentral("later-dials busy\n"));
-    settings.Write(key::DialAttempts, "0");
-    Page("Ann", "1001", "Hello");
-    Run();
-
-    EXPECT_EQ(dir.Read("log.txt"), "");
-    EXPECT_EQ(dir.Read("errorlog.txt"), "03/07/01 09:05AM Error 4 To Ann: Hello\n");
-    ASSERT_EQ(boxes.shown.size(), 1u) << boxes.Texts();
-    EXPECT_EQ(boxes.shown[0].text, "The pager phone number is busy.");
-    EXPECT_EQ(boxes.shown[0].caption, "Page to Ann");
-}
-
-TEST_F(PtySendRunTest, CentralThatDisappearsMidCallEndsTheCallAndTheRun)
+TEST_F(LineSendRunTest, CentralThatDisappearsMidCallEndsTheCallAndTheRun)
 {
     ASSERT_TRUE(StartCentral("disappear-after-block 2\n"));
     Page("Ann", "1", "one");
@@ -156,7 +135,7 @@ TEST_F(PtySendRunTest, CentralThatDisappearsMidCallEndsTheCallAndTheRun)
     EXPECT_EQ(dir.Read("log.txt"), "03/07/01 09:05AM Ann: one\n");
 }
 
-TEST_F(PtySendRunTest, ANumericPageWhoseLineDisappearsAfterTheDialIsNotDelivered)
+TEST_F(LineSendRunTest, ANumericPageWhoseLineDisappearsAfterTheDialIsNotDelivered)
 {
     ASSERT_TRUE(StartCentral("numeric\ndisappear-after-dial 1\n"));
     Page("Carl", "77", "555-1234", "0");
@@ -169,30 +148,66 @@ TEST_F(PtySendRunTest, ANumericPageWhoseLineDisappearsAfterTheDialIsNotDelivered
     EXPECT_EQ(boxes.shown[1].text, "Error writing to page COM port.");
 }
 
-TEST_F(PtySendRunTest, CentralOnASocatPair)
+TEST_F(LineSendRunTest, ATerminalOnTheNetworkHearsOnlyTapInOneConnection)
 {
-    if (::access("/usr/bin/socat", X_OK) != 0) GTEST_SKIP() << "socat is not installed";
-    const std::string ours = dir.File("ttyA"), theirs = dir.File("ttyB");
-    std::vector<std::string> args = {"socat", "pty,raw,echo=0,link=" + ours, "pty,raw,echo=0,link=" + theirs};
-    std::vector<char*> argv;
-    for (auto& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t socat = -1;
-    ASSERT_EQ(posix_spawn(&socat, "/usr/bin/socat", nullptr, nullptr, argv.data(), environ), 0);
-    for (int i = 0; i < 500 && (::access(ours.c_str(), F_OK) != 0 || ::access(theirs.c_str(), F_OK) != 0); ++i)
-        ::usleep(10000);
+    ASSERT_TRUE(StartTcpCentral());
+    Page("Ann", "1001", "Call the office");
+    Page("Bob", "1002", "Meeting moved to 3");
+    Run();
 
-    const bool started = StartCentral("", theirs);
-    if (started) {
-        settings.Write(key::PagePort, ours);
-        Page("Ann", "1001", "via socat");
-        Run();
-    }
-    ::kill(socat, SIGTERM);
-    ::waitpid(socat, nullptr, 0);
-    ASSERT_TRUE(started);
-    EXPECT_EQ(dir.Read("log.txt"), "03/07/01 09:05AM Ann: via socat\n");
-    EXPECT_EQ(central.Records("PAGE"), (Texts {"1001\tvia socat"}));
+    EXPECT_EQ(dir.Read("log.txt"), "03/07/01 09:05AM Ann: Call the office\n"
+                                   "03/07/01 09:05AM Bob: Meeting moved to 3\n");
+    EXPECT_EQ(central.Records("PAGE"), (Texts {"1001\tCall the office", "1002\tMeeting moved to 3"}));
+    EXPECT_EQ(central.Records("LOGON"), (Texts {"PG1SECRET"}));
+    EXPECT_EQ(central.Records("CONNECTED"), Texts {"1"});
+    // No initialisation, no dial, no "+++", no ATH.
+    const std::string heard = central.Transcript();
+    EXPECT_EQ(heard.find("RX AT"), std::string::npos);
+    EXPECT_TRUE(central.Records("COMMAND").empty());
+    EXPECT_EQ(heard.find("+++"), std::string::npos);
+    EXPECT_TRUE(central.Records("ERROR").empty()) << heard;
+    EXPECT_NE(std::find(view.statusLine.begin(), view.statusLine.end(), "Connecting to " + terminal.substr(4)),
+              view.statusLine.end());
+    ASSERT_EQ(boxes.shown.size(), 1u) << boxes.Texts();
+    EXPECT_EQ(boxes.shown[0].text, "Your page(s) were delivered successfully.");
+}
+
+TEST_F(LineSendRunTest, APagersOwnTerminalIsCalledWhateverThePagePort)
+{
+    ASSERT_TRUE(StartTcpCentral());
+    settings.Write(key::PagePort, "NONE");
+    Page("Ann", "1001", "via her own terminal", "1", terminal);
+    Page("Bob", "1002", "no modem for me");
+    Run();
+
+    EXPECT_EQ(central.Records("PAGE"), (Texts {"1001\tvia her own terminal"}));
+    EXPECT_EQ(dir.Read("log.txt"), "03/07/01 09:05AM Ann: via her own terminal\n");
+    EXPECT_EQ(dir.Read("errorlog.txt"), "03/07/01 09:05AM Error 1 To Bob: no modem for me\n");
+}
+
+TEST_F(LineSendRunTest, ATerminalThatCannotBeReachedIsNoAnswer)
+{
+    settings.Write(key::DialAttempts, "0");
+    settings.Write(key::PagePort, "tcp:127.0.0.1:1");  // nobody listens there
+    Page("Ann", "1", "one");
+    Run();
+    EXPECT_EQ(dir.Read("errorlog.txt"), "03/07/01 09:05AM Error 5 To Ann: one\n");
+    ASSERT_EQ(boxes.shown.size(), 1u) << boxes.Texts();
+    EXPECT_EQ(boxes.shown[0].text,
+              "There is no answer at the paging company.  Please check that you are using the correct phone number.");
+
+    boxes.shown.clear();
+    settings.Write(key::PagePort, "tcp:no-port-here");
+    Page("Bob", "2", "two");
+    Run();
+    EXPECT_EQ(dir.Read("errorlog.txt"), "03/07/01 09:05AM Error 5 To Ann: one\n"
+                                        "03/07/01 09:05AM Error 1 To Bob: two\n");
+    // Told when the run opens the port (and again when the pager's speed is made sure of).
+    ASSERT_GE(boxes.shown.size(), 2u) << boxes.Texts();
+    EXPECT_EQ(boxes.shown[0].text,
+              "The selected Page Modem Port tcp:no-port-here is not a network address.  Write it as tcp:host:port.");
+    EXPECT_EQ(boxes.shown[0].caption, "Communications Error");
+    EXPECT_EQ(boxes.shown.back().text, "The COM port for the paging modem is not open.");
 }
 
 }  // namespace
