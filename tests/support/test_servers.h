@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <string>
 
@@ -44,8 +45,12 @@ inline std::string ServersDir()
     } while (0)
 
 // A mailbox of its own for one test on the IMAP server: the user is added to the
-// server's password file (read again when it changes) and its Maildir made, owned by
-// the server's mail user. Returns the Maildir.
+// server's password file and its Maildir made, owned by the server's mail user. Returns
+// the Maildir.
+//
+// The server looks at its password file again at most once a second: a login in the
+// second it last looked would not know a user added since. So the addition returns
+// only when the next second has begun.
 inline std::string AddImapUser(const std::string& user, const std::string& password)
 {
     std::string imap = ServersDir() + "/imap";
@@ -53,6 +58,9 @@ inline std::string AddImapUser(const std::string& user, const std::string& passw
         std::ofstream users(imap + "/users", std::ios::app);
         users << user << ":{PLAIN}" << password << "\n";
     }
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    ::usleep(static_cast<useconds_t>((1000000000L - now.tv_nsec) / 1000 + 20000));
     std::string maildir = imap + "/mail/" + user;
     for (const char* sub : {"", "/new", "/cur", "/tmp"}) {
         std::string path = maildir + sub;
