@@ -118,4 +118,14 @@ GroupNotice CGroupEditor::EditMembers(const std::string& name, const std::vector
     return {kEditSharedText, throughAdd ? kAddGroupCaption : kEditGroupTitle};
 }
 
+void TakeLocalGroups(const CPagerList& edited, CPagerList& list)
+{
+    for (const auto& pager : edited.records()) {
+        if (pager->Code <= 0) continue;
+        if (PagerRecord* listed = list.FindByCode(pager->Code); listed && listed->Code > 0)
+            listed->Groups = pager->Groups;
+    }
+    list.RebuildGroupNames();
+}
+
 }  // namespace corvane

@@ -79,4 +79,9 @@ private:
     std::vector<std::string> m_names;
 };
 
+// The groups that the dialog's own list gave its local pagers, given to the same pagers
+// (by Code) of list: a send run under way writes its list back to the pager file when it
+// ends (the page counters), which would otherwise undo the dialog's changes.
+void TakeLocalGroups(const CPagerList& edited, CPagerList& list);
+
 }  // namespace corvane

@@ -9,15 +9,16 @@ namespace {
 constexpr std::int16_t kRecordMark = 1;
 }
 
-void CPredefinedMessageList::Load(const std::string& path)
+void CPredefinedMessageList::Load(const std::string& path, IMessageBox* messageBox)
 {
     m_messages.clear();
     std::string bytes;
     if (!ReadWholeFile(path, bytes)) return;
-    Parse(bytes);
+    if (!Parse(bytes) && messageBox)
+        ReportDamagedFile(*messageBox, kDamagedPredefinedFile, path, bytes, m_messages.size() + 1);
 }
 
-void CPredefinedMessageList::Parse(std::string_view bytes)
+bool CPredefinedMessageList::Parse(std::string_view bytes)
 {
     m_messages.clear();
     CDataReader in(bytes, kMaxMessageStringLength);
@@ -28,9 +29,11 @@ void CPredefinedMessageList::Parse(std::string_view bytes)
         if (mark != kRecordMark) continue;
         PredefinedMessage message;
         // A damaged or truncated record ends the file: what follows cannot be framed.
-        if (!in.String(message.Name) || !in.String(message.AlphaText) || !in.String(message.NumericText)) return;
+        if (!in.String(message.Name) || !in.String(message.AlphaText) || !in.String(message.NumericText))
+            return false;
         m_messages.push_back(std::move(message));
     }
+    return true;
 }
 
 std::string CPredefinedMessageList::Serialize() const

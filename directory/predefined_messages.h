@@ -4,13 +4,20 @@
 // back: a 16-bit mark 1, then Name, AlphaText and NumericText as data-file strings, each
 // of any length the length word allows (up to 32766 bytes; longer texts are cut there).
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "directory/damaged_file.h"
+
 namespace corvane {
 
+class IMessageBox;
+
 inline constexpr const char* kPredefinedMessagesFile = "PDM.DAT";
+inline constexpr DamagedFileKind kDamagedPredefinedFile{"pre-defined message", "pre-defined messages",
+                                                        "Message Read Error"};
 
 struct PredefinedMessage {
     std::string Name;
@@ -22,9 +29,12 @@ struct PredefinedMessage {
 
 class CPredefinedMessageList {
 public:
-    // Clears, then reads the file; a file that cannot be opened gives an empty list.
-    void Load(const std::string& path);
-    void Parse(std::string_view bytes);
+    // Clears, then reads the file; a file that cannot be opened gives an empty list. A
+    // damaged record ends the reading; with a messageBox (the editor's, whose save would
+    // replace the file) the damaged file is kept aside and the user told once.
+    void Load(const std::string& path, IMessageBox* messageBox = nullptr);
+    // False when a damaged record ended the reading (the records before it are kept).
+    bool Parse(std::string_view bytes);
     bool Save(const std::string& path) const;
     std::string Serialize() const;
 

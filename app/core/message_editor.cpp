@@ -22,7 +22,7 @@ CMessageEditor::CMessageEditor(Kind kind, const DataFiles& files) : m_kind(kind)
         m_list.Load(m_files.Path(kDashnoteFile), &m_files.messageBox);
     } else {
         CPredefinedMessageList predefined;
-        predefined.Load(m_files.Path(kPredefinedMessagesFile));
+        predefined.Load(m_files.Path(kPredefinedMessagesFile), &m_files.messageBox);
         for (const PredefinedMessage& m : predefined.messages())
             m_list.messages().push_back(DashnoteMessage{0, m.Name, m.AlphaText, m.NumericText, {}});
     }

@@ -99,6 +99,8 @@ CFrameCommands::CFrameCommands(QMainWindow& frame) : QObject(&frame)
         action->setObjectName(command.objectName);
         action->setData(command.id);
         action->setCheckable(command.checkable);
+        // A menu shows an entry's icon in place of its check mark: a switch shows the mark.
+        if (command.checkable) action->setIconVisibleInMenu(false);
         action->setVisible(false);
         // The toolbar's tip is the command without its mnemonic and dots.
         action->setToolTip(QString::fromUtf8(command.text).remove('&').remove(QStringLiteral("...")));

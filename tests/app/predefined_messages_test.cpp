@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "directory/data_file.h"
+#include "tests/support/fakes.h"
 #include "tests/support/temp_dir.h"
 
 namespace corvane::test {
@@ -44,6 +45,21 @@ TEST(PredefinedMessages, OddMarksAreSkippedAndADamagedRecordEndsTheList)
 
     list.Load("/nonexistent/PDM.DAT");
     EXPECT_TRUE(list.empty());
+
+    // The editor's load keeps the damaged file aside before its save replaces it, and
+    // says so once.
+    CTempDir dir;
+    CRecordingMessageBox boxes;
+    dir.Write("PDM.DAT", out.bytes());
+    list.Load(dir.File("PDM.DAT"), &boxes);
+    list.Load(dir.File("PDM.DAT"), &boxes);
+    ASSERT_EQ(list.messages().size(), 1u);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].caption, "Message Read Error");
+    EXPECT_EQ(boxes.shown[0].text, "Record 2 of the local pre-defined message data file " + dir.File("PDM.DAT") +
+                                       " is damaged.  Only the pre-defined messages before it were loaded.  The "
+                                       "damaged file has been kept as " + dir.File("PDM.DAT") + ".damaged.");
+    EXPECT_EQ(dir.Read("PDM.DAT.damaged"), out.bytes());
 }
 
 }  // namespace

@@ -111,6 +111,25 @@ private slots:
         QCOMPARE(f->Stored("Bob").Groups, (std::vector<std::string>{"Sales desk", odd}));
     }
 
+    void GroupChangesMadeDuringAPageOutliveTheRunsSave()
+    {
+        // A run writes the main list back when it ends (its page counters).
+        f->state->Queue().pageInProgress = true;
+        OnNextModal([](QWidget* groups) {
+            Select(groups, "groups", {1});
+            OnNextModal([](QWidget* rename) {
+                Type(rename, "name", "Sales desk");
+                ClickOk(rename);
+            });
+            Click(groups, "rename");
+            ClickOk(groups);
+        });
+        QVERIFY(f->commands->ConfigureGroups());
+        f->state->Pagers().Save(f->state->Files());
+        f->state->Queue().pageInProgress = false;
+        QCOMPARE(f->Stored("Ann").Groups, (std::vector<std::string>{"North", "Sales desk"}));
+    }
+
     void ThePreDefinedMessagesAreAddedEditedAndDeleted()
     {
         OnNextModal([this](QWidget* editor) {

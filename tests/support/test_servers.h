@@ -7,15 +7,19 @@
 //   int port = 0;
 //   CORVANE_REQUIRE_SERVER("imap", port);   // GTEST_SKIP when not started by ctest
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
+#include <cstdlib>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -45,22 +49,28 @@ inline std::string ServersDir()
     } while (0)
 
 // A mailbox of its own for one test on the IMAP server: the user is added to the
-// server's password file and its Maildir made, owned by the server's mail user. Returns
-// the Maildir.
-//
-// The server looks at its password file again at most once a second: a login in the
-// second it last looked would not know a user added since. So the addition returns
-// only when the next second has begun.
+// server's password file (read again when it changes) and its Maildir made, owned by
+// the server's mail user. Returns the Maildir.
 inline std::string AddImapUser(const std::string& user, const std::string& password)
 {
     std::string imap = ServersDir() + "/imap";
+    const std::string file = imap + "/users";
+    struct stat before {};
+    const bool existed = ::stat(file.c_str(), &before) == 0;
     {
-        std::ofstream users(imap + "/users", std::ios::app);
+        std::ofstream users(file, std::ios::app);
         users << user << ":{PLAIN}" << password << "\n";
     }
-    timespec now{};
+    // The server looks at its password file at most once a second, and reads it again
+    // only when the file's time (in whole seconds) has changed: each new user moves the
+    // time on by a second, and the user is known once the second of the server's last
+    // look has passed.
+    std::time_t next = std::max(::time(nullptr), existed ? before.st_mtime : std::time_t{0}) + 1;
+    const timespec times[2] = {{next, 0}, {next, 0}};
+    ::utimensat(AT_FDCWD, file.c_str(), times, 0);
+    timespec now {};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    ::usleep(static_cast<useconds_t>((1000000000L - now.tv_nsec) / 1000 + 20000));
+    std::this_thread::sleep_for(std::chrono::nanoseconds(1'050'000'000L - now.tv_nsec));
     std::string maildir = imap + "/mail/" + user;
     for (const char* sub : {"", "/new", "/cur", "/tmp"}) {
         std::string path = maildir + sub;

@@ -26,6 +26,7 @@
 #include "app/gui/dialogs/service_config_dialog.h"
 #include "app/gui/dialogs/call_progress_dialog.h"
 #include "common/clock.h"
+#include "directory/group_editor.h"
 #include "directory/pager_file.h"
 #include "directory/odbc_connection.h"
 #include "directory/pager_import.h"
@@ -147,7 +148,8 @@ bool CDialogCommands::ConfigureGroups()
     CGroupsDialog dialog(pagers, files.messageBox, m_parent);
     dialog.exec();
     if (WritePagerRecords(pagers) == before) return false;
-    pagers.Save(files);
+    if (!pagers.Save(files)) return false;
+    TakeLocalGroups(pagers, m_state.Pagers());
     m_state.RereadPagers();
     return true;
 }
