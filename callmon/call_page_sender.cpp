@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "directory/pager_file.h"
 #include "engine/page_route.h"
 #include "engine/page_text.h"
 #include "engine/send_run.h"
@@ -45,7 +46,7 @@ bool CCallPageSender::SendPass(PendingCallPage& page)
         failed = true;
         if (outcome == Outcome::FailedStop) break;
     }
-    if (m_countersChanged) m.pagers.Save(m.files);
+    if (m_countersChanged) SavePageCounters(m.pagers, m.files);
 
     m.view.SetStatusField("Idle");
     m.ports.ClosePagePort();

@@ -303,4 +303,18 @@ bool CPagerList::Save(const DataFiles& files)
     return pagersSaved && monitorsSaved;
 }
 
+bool SavePageCounters(CPagerList& counted, const DataFiles& files)
+{
+    // Without a file to go into, the counted list is the only copy of the pagers.
+    std::string bytes;
+    if (!ReadLocalDataFile(files.Path(kPagerFileName), bytes)) return counted.Save(files);
+    CPagerList stored;
+    stored.LoadLocal(files);
+    for (const auto& pager : counted.records()) {
+        if (!pager->SendPageCounter) continue;
+        if (PagerRecord* kept = stored.FindByCode(pager->Code)) kept->PageCounter = pager->PageCounter;
+    }
+    return stored.Save(files);
+}
+
 }  // namespace corvane

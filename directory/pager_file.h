@@ -32,6 +32,12 @@ void WritePagerRecord(CDataWriter& out, const PagerRecord& record);
 // Every local pager (positive code) in list order: the whole local file.
 std::string WritePagerRecords(const CPagerList& list);
 
+// The page counters of the pagers in counted written into the pager file as it stands
+// now: the pagers and groups that a dialog saved since counted was read stay as saved (a
+// send run's list is older than the dialog's save). Without a pager file, counted is
+// saved whole. False as Save.
+bool SavePageCounters(CPagerList& counted, const DataFiles& files);
+
 // Reads a data file of the local data directory whole. Another copy of the program that is
 // replacing the file holds its lock for a moment; since a replacement is a rename, the file
 // is then read without the lock rather than taken as empty (a list loaded empty and then

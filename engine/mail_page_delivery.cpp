@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <deque>
 
+#include "directory/pager_file.h"
 #include "engine/page_log.h"
 #include "engine/page_route.h"
 #include "engine/page_text.h"
@@ -55,7 +56,7 @@ public:
         }
         if (!batch.empty()) DeliverBatch(batch);
 
-        if (m_countersChanged) c.pagers.Save(c.files);
+        if (m_countersChanged) SavePageCounters(c.pagers, c.files);
         c.view.SetStatusField("Idle");
         c.ports.ClosePagePort();
         if (monitorWasOpen) c.ports.OpenMonitorPort(false);

@@ -5,6 +5,7 @@
 #include "common/decimal.h"
 #include "common/message_box.h"
 #include "directory/message_texts.h"
+#include "directory/pager_file.h"
 #include "engine/page_log.h"
 #include "engine/page_route.h"
 #include "engine/page_text.h"
@@ -97,7 +98,7 @@ void CSendRun::Run()
     if (m_call) EndUnfinishedCall();
     if (m_ended && !m.queue.stop) LogUntaken(n);
 
-    if (m_countersChanged) m.pagers.Save(m.files);
+    if (m_countersChanged) SavePageCounters(m.pagers, m.files);
     m_outcomes.EndRun(m.queue.stop);
     Finish(monitorWasOpen);
 }

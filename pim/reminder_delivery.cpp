@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "directory/pager_file.h"
 #include "engine/page_log.h"
 #include "engine/page_route.h"
 #include "engine/send_run.h"
@@ -37,7 +38,7 @@ public:
             Page(*pager);
         }
 
-        if (m_countersChanged) c.pagers.Save(c.files);
+        if (m_countersChanged) SavePageCounters(c.pagers, c.files);
         if (m_portOpened) {
             c.ports.ClosePagePort();
             if (m_monitorWasOpen) c.ports.OpenMonitorPort(true);

@@ -312,6 +312,42 @@ TEST_F(DataFilesOnDisk, ADamagedLocalFileIsToldOnceAndKeptBesideTheFileTheSaveWr
 // MONITOR.DAT: six-byte records of an unused word, a pager code and its automatic flags.
 std::string Monitor(int code, int flags, int first = 1) { return W(first) + W(code) + W(flags); }
 
+// A send run counts pages on the list it read at its start; a dialog may have saved the
+// pager file meanwhile, and its changes must outlive the counters.
+TEST_F(DataFilesOnDisk, PageCountersGoIntoThePagerFileAsItStandsNow)
+{
+    CPagerList run;
+    for (const char* name : {"Ann", "Bob", "Cy"}) {
+        PagerRecord& pager = run.AddBlank();
+        pager.Code = static_cast<std::int16_t>(run.size());
+        pager.UserName = name;
+        pager.SendPageCounter = 1;
+        pager.PageCounter = 7;
+    }
+    ASSERT_TRUE(run.Save(m_files));
+    // The dialog: Ann gets a group, Bob is deleted, Dee is added, Cy stops counting.
+    CPagerList dialog;
+    dialog.LoadLocal(m_files);
+    dialog.FindByCode(1)->Groups = {"Desk"};
+    dialog.Remove(*dialog.FindByCode(2));
+    dialog.FindByCode(3)->SendPageCounter = 0;
+    PagerRecord& dee = dialog.AddBlank();
+    dee.Code = 4, dee.UserName = "Dee";
+    ASSERT_TRUE(dialog.Save(m_files));
+
+    for (int code : {1, 2, 3}) run.FindByCode(static_cast<std::int16_t>(code))->PageCounter = 8;
+    ASSERT_TRUE(SavePageCounters(run, m_files));
+    CPagerList stored;
+    stored.LoadLocal(m_files);
+    EXPECT_EQ(CodesOf(stored), (Codes{1, 3, 4}));
+    EXPECT_EQ(stored.FindByCode(1)->Groups, std::vector<std::string>{"Desk"});
+    EXPECT_EQ(stored.FindByCode(1)->PageCounter, 8);
+    EXPECT_EQ(stored.FindByCode(3)->SendPageCounter, 0);
+    EXPECT_EQ(stored.FindByCode(3)->PageCounter, 8);  // counted before the dialog's change
+    EXPECT_EQ(stored.FindByCode(4)->UserName, "Dee");
+    EXPECT_TRUE(m_box.shown.empty());
+}
+
 TEST_F(DataFilesOnDisk, PagerGroupsAndTheAutomaticFlagsOfLocalAndSharedPagers)
 {
     std::string blanks;  // the nine strings from WaitForConnection to CustomMessage, empty
