@@ -25,7 +25,9 @@ std::vector<VoiceNumber> VoiceNumbersOf(const PagerRecord& pager, ISettings& set
 std::string DialableNumber(const std::string& number)
 {
     constexpr std::string_view kDialable = "0123456789*#,Ww@!()- ";
-    std::string dialable;
+    // A number written "+<country> (<area>) <number>" keeps its '+': the page call
+    // dials it from the dialing location.
+    std::string dialable = number.starts_with('+') ? "+" : "";
     for (char c : number)
         if (kDialable.find(c) != std::string_view::npos) dialable.push_back(c);
     return dialable;

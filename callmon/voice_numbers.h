@@ -24,7 +24,8 @@ std::vector<VoiceNumber> VoiceNumbersOf(const PagerRecord& pager, ISettings& set
 
 // What of a number may go into a dial command: digits, '*', '#', the pause ',' and the
 // waits 'W', '@', '!', and the separators a modem skips ("(", ")", "-", " "). A line end
-// or a ';' in a stored number would otherwise end the command and start another.
+// or a ';' in a stored number would otherwise end the command and start another. A
+// leading '+' stays: the number is in the canonical form.
 std::string DialableNumber(const std::string& number);
 
 }  // namespace corvane

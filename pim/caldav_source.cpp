@@ -70,6 +70,7 @@ bool CCalDavSource::Report(const std::string& url, const std::string& body, std:
     scan.read = false;
     if (outcome.cancelled) return false;  // the user's Cancel or Exit: nothing to report
     if (collected.tooLarge) return scan.problems.push_back(TooLargeText("the calendar server's answer")), false;
+    m_transferError = outcome.Ok() ? "" : outcome.error;
     if (!outcome.Ok()) return scan.problems.push_back(kServerLoadText), false;
     if (outcome.responseCode == 401 || outcome.responseCode == 403)
         return scan.problems.push_back(kServerLogonText), false;

@@ -23,6 +23,8 @@ public:
     // The calendar can be asked only when "CalendarUrl" is an http or https address.
     std::string Connect() override;
     SourceScan Scan(std::time_t now) override;
+    // libcurl's own words for why the last request reached no server, else empty.
+    const std::string& TransferError() const { return m_transferError; }
 
     static constexpr int kTimeoutMs = 20000;
 
@@ -33,6 +35,7 @@ private:
     IEventPump& m_pump;
     CCurlSession m_session;
     int m_source;
+    std::string m_transferError;
 };
 
 }  // namespace corvane

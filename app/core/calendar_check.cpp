@@ -20,6 +20,8 @@ CalendarCheck CheckCalendarServer(const std::string& url, const std::string& use
     SourceScan scan = source.Scan(clock.Now());
     if (!scan.read) {
         if (scan.problems.empty()) return {false, "The test of the calendar server was cancelled."};
+        // The user who tests wants to know why no server answered, in the transfer's words.
+        if (!source.TransferError().empty()) return {false, scan.problems.front() + "\n\n" + source.TransferError()};
         return {false, scan.problems.front()};
     }
     const std::size_t count = scan.reminders.size();

@@ -76,6 +76,10 @@ TEST(CalendarCheckTest, TheServerIsAskedWithWhatIsTypedAndAnswersInWords)
         EXPECT_FALSE(check.ok) << r.url;
         EXPECT_EQ(check.text, r.text) << r.url;
     }
+    // No server there: the transfer says why.
+    CalendarCheck nobody = CheckCalendarServer("http://127.0.0.1:1/cal/", "testuser", "testpass", pump, clock);
+    EXPECT_EQ(nobody.text.substr(0, nobody.text.find("\n\n") + 2), std::string(kServerLoadText) + "\n\n");
+    EXPECT_NE(nobody.text.find("127.0.0.1 port 1"), std::string::npos) << nobody.text;
 }
 
 }  // namespace

@@ -108,6 +108,10 @@ TEST_F(VoiceDialTest, PrefixPulseCancelAndAModemThatCannotBeOpened)
     Modem({});
     EXPECT_EQ(Dial("555-1234\rATZ;\x85"), kCallOk);
     EXPECT_EQ(line->writes.at(0).bytes, "ATDP9,5551234\r");
+    // A number written +country (area) number is dialled from the dialing location.
+    Modem({});
+    EXPECT_EQ(Dial("+1 (555) 987-6543"), kCallOk);
+    EXPECT_EQ(line->writes.at(0).bytes, "ATDP9,15559876543\r");
 
     queue.pageInProgress = true;
     EXPECT_EQ(Dial(), -1);
@@ -129,6 +133,7 @@ TEST_F(VoiceDialTest, VoiceDialsTheTwoVoiceNumbersAndOtherTheData)
     EXPECT_EQ(VoiceNumbersOf(pager, settings, VoiceButton::Voice), (std::vector<VoiceNumber> {{"Cell", "(555) 987-6543"}}));
     EXPECT_TRUE(VoiceNumbersOf(pager, settings, VoiceButton::Other).empty());
     EXPECT_EQ(DialableNumber("9,W(555) 987-6543#*\r\n;ATH+x"), "9,W(555) 987-6543#*");
+    EXPECT_EQ(DialableNumber("+1 (555) 987-6543\r\nATH"), "+1 (555) 987-6543");
 }
 
 }  // namespace

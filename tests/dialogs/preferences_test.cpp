@@ -136,7 +136,17 @@ class PreferencesTest : public QObject {
 
     std::string Stored(const SettingKey& key) { return f->settings.Get(key); }
 
+    CTempDir odbc;
+
 private slots:
+    // The machine's data sources, set before the first dialog asks for them: the ODBC
+    // library reads its files once.
+    void initTestCase()
+    {
+        odbc.Write("odbc.ini", "[Shared Pagers]\nDriver=SQLite3\nDatabase=/srv/pagers.db\n");
+        ::setenv("ODBCSYSINI", odbc.path().c_str(), 1);
+        ::setenv("ODBCINI", odbc.File("user.ini").c_str(), 1);
+    }
     void init()
     {
         f = std::make_unique<CPrefsFixture>();
@@ -362,11 +372,6 @@ private slots:
     // dropped on Cancel, and what the run state reads again.
     void theCommandGuardsSavesTheListAndTheTickFollows()
     {
-        // The data sources are the machine's, read when the dialog opens.
-        ::mkdir(f->dir.File("odbc").c_str(), 0700);
-        f->dir.Write("odbc/odbc.ini", "[Shared Pagers]\nDriver=SQLite3\nDatabase=/srv/pagers.db\n");
-        ::setenv("ODBCSYSINI", f->dir.File("odbc").c_str(), 1);
-        ::setenv("ODBCINI", f->dir.File("odbc/user.ini").c_str(), 1);
         f->SavePagers({{"Ann", kAutoPim}, {"Bob", 0}});
         f->Start();
         f->state->Monitoring().ToggleManualMonitoring();
@@ -392,6 +397,7 @@ private slots:
 
         const int refreshes = f->frame.refreshes;
         OnNextModal([](QWidget* d) {
+            // The data sources are the machine's, read when the dialog opens.
             QVERIFY(Items(d, "dataSource").contains("Shared Pagers"));
             QCOMPARE(Items(d, "mailPagers"), (QStringList{"Ann", "Bob"}));
             ShowPageOf(d, "callPagers");

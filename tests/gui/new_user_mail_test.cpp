@@ -1,8 +1,9 @@
 // A new user sets up mail paging through the windows only: the program on an empty data
-// directory and empty settings, a pager added in Configure > Pagers, then Configure >
-// Preferences: the mail servers, the name and password, and the pager that receives
-// e-mail pages. What the windows stored is in the settings file and MONITOR.DAT, and the
-// mail system logs on to the real IMAP server with it.
+// directory and empty settings, a pager on an SNPP server added in Configure > Pagers,
+// then Configure > Preferences: the mail servers, the name and password, the switch and
+// the pager that receives e-mail pages; then a filter in Configure > Mail Filters. What
+// the windows stored is in the settings file and MONITOR.DAT; with Monitor Without
+// Screen Saver on, a matching mail in the real IMAP server's inbox reaches the pager.
 //
 // With CORVANE_SHOT_DIR set (and an X server: QT_QPA_PLATFORM=xcb), each step leaves a
 // screenshot of the whole screen there.
@@ -29,10 +30,11 @@
 #include "common/clock.h"
 #include "common/file_io.h"
 #include "directory/pager_list.h"
-#include "mail/mail_system.h"
 #include "settings/mail_password.h"
+#include "mail/mail_monitor.h"
 #include "tests/dialogs/dialog_fixture.h"
 #include "tests/gui/gui_test_registry.h"
+#include "tests/net/perl_snpp_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_servers.h"
 
@@ -75,6 +77,19 @@ private:
     bool m_entered = false;
 };
 
+// The wall clock, moved on by the test so that the minute between inbox scans passes at
+// once; the millisecond tick is the real one.
+class CSteppedClock : public IClock {
+public:
+    std::time_t Now() const override { return m_real.Now() + m_ahead; }
+    std::uint64_t TickMs() const override { return m_real.TickMs(); }
+    void Advance(int seconds) { m_ahead += seconds; }
+
+private:
+    CSystemClock m_real;
+    std::time_t m_ahead = 0;
+};
+
 }  // namespace
 
 class NewUserMailTest : public QObject {
@@ -104,19 +119,23 @@ private slots:
         const int imapPort = ServerPort("imap");
         if (imapPort == 0) QSKIP("needs the imap test server (ctest)");
         const std::string user = "newuser" + std::to_string(::getpid());
-        AddImapUser(user, "Pa55 word");
+        const std::string maildir = AddImapUser(user, "Pa55 word");
+        QTest::qWait(1100);  // the server reads its users once a second
+        CPerlSnppServer snpp;
+        QVERIFY(snpp.running());
 
         CTempDir root;
         CFreshUser fresh(root);
         QVERIFY(fresh.Entered());
         const std::string dataDir = root.File("data/");
 
-        CProgram program("");
-        CSystemClock clock;
+        // The program is declared after what it is given, so that it ends before them.
+        CSteppedClock clock;
         CQtEventPump pump;
         CQtReactor reactor;
         CQtMessageBox messageBox;
         CInputHookLibrary hooks;
+        CProgram program("");
         CCorvaneFrame frame(pump, program.Title());
         messageBox.SetOwner(&frame);
         QVERIFY(program.Create(ShellParts{frame, messageBox, pump, reactor, clock, hooks}));
@@ -129,7 +148,9 @@ private slots:
         OnNextModal([&](QWidget* pagers) {
             OnNextModal([&](QWidget* pager) {
                 Type(pager, "name", "Ann");
-                Type(pager, "pagerId", "1001");
+                Type(pager, "pagerId", "5551001");
+                Type(pager, "phoneNumber", QString::fromStdString(snpp.Dial()));
+                Click(pager, "alphanumeric");
                 ClickOk(pager);
             });
             Click(pagers, "add");
@@ -146,6 +167,8 @@ private slots:
             Type(preferences, "mailPassword", "Pa55 word");
             Type(preferences, "mailFromAddress", "ann@example.org");
             Type(preferences, "mailScanMinutes", "0");
+            auto* enable = Child<QAbstractButton>(preferences, "mailMonitor");
+            QTest::mouseClick(enable, Qt::LeftButton, {}, QPoint(6, enable->height() / 2));
             auto* receivers = Child<QListWidget>(preferences, "mailPagers");
             QCOMPARE(receivers->count(), 1);
             receivers->item(0)->setSelected(true);
@@ -163,7 +186,8 @@ private slots:
         const QString ini = QString::fromStdString(iniBytes);
         for (const std::string& line : {"MailImapServer=" + imap, std::string("MailSmtpServer=smtp://127.0.0.1:2525"),
                                         "MailName=" + user, std::string("MailFromAddress=ann@example.org"),
-                                        std::string("MailScanMinutes=1"), std::string("TaskbarButton=0")})
+                                        std::string("MailScanMinutes=1"), std::string("MailMonitor=1"),
+                                        std::string("TaskbarButton=0")})
             QVERIFY2(ini.contains(QString::fromStdString(line + "\n")), qPrintable(ini));
         QVERIFY(!ini.contains("Pa55 word"));
         QCOMPARE(ReadMailPassword(settings), std::string("Pa55 word"));
@@ -174,12 +198,40 @@ private slots:
         QVERIFY(frame.TrayIcon());
         Shot("configured");
 
-        // What the windows stored is what the mail system logs on with.
-        CMailSystem mail({settings, pump, clock, messageBox});
-        mail.Initialize();
-        QCOMPARE(mail.Logon(), int(kMailOk));
-        mail.Logoff();
-        mail.Terminate();
+        QVERIFY(frame.findChild<QAction*>("monitorMailAction")->isChecked());
+
+        OnNextModal([&](QWidget* filters) {
+            OnNextModal([&](QWidget* filter) {
+                Choose(filter, "field1", "Subject");
+                Type(filter, "keyword1", "down");
+                Click(filter, "includeFrom");
+                Click(filter, "includeSubject");
+                ClickOk(filter);
+            });
+            Click(filters, "new");
+            ClickOk(filters);
+        });
+        frame.findChild<QAction*>("mailFiltersAction")->trigger();
+        QVERIFY(FileExists(dataDir + "FILTERS.DAT"));
+
+        // Monitoring by hand: the first scan only takes note of what is in the inbox.
+        frame.findChild<QAction*>("manualMonitoringAction")->trigger();
+        CMailMonitor& monitor = program.RunState().MailMonitor();
+        QTRY_VERIFY_WITH_TIMEOUT(monitor.HasSeenList(), 15000);
+        DeliverMail(maildir, "From: Ops <ops@example.org>\r\nTo: " + user +
+                                 "@example.org\r\nSubject: web down\r\n\r\nSince 9:05.\r\n");
+        DeliverMail(maildir, "From: Lee <lee@example.org>\r\nSubject: lunch?\r\n\r\nAt noon.\r\n");
+        clock.Advance(61);
+        for (int i = 0; i < 150 && snpp.Pages().empty(); ++i) QTest::qWait(100);
+        std::string errors;
+        ReadWholeFile(dataDir + "errorlog.txt", errors);
+        QVERIFY2(snpp.Pages().size() == 1, errors.c_str());
+        const auto page = std::make_pair(std::string("5551001"), std::string("Mail From: Ops Sub: web down"));
+        QCOMPARE(snpp.Pages().front(), page);
+        std::string log;
+        QVERIFY(ReadWholeFile(dataDir + "log.txt", log));
+        QVERIFY2(log.ends_with(" Ann: Mail From: Ops Sub: web down\n"), log.c_str());
+        frame.findChild<QAction*>("manualMonitoringAction")->trigger();
 
         frame.RequestExit();
         QTRY_VERIFY(frame.Closed());
