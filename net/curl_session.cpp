@@ -107,50 +107,56 @@ int CCurlSession::OnCloseSocket(void* self, curl_socket_t socket)
     return ::close(socket);
 }
 
-CurlOutcome CCurlSession::Perform(int timeoutMs, bool takeEvents)
+CurlPumped PumpTransfer(CURLM* multi, IEventPump& pump, const IClock& clock, int timeoutMs, bool takeEvents)
 {
-    CurlOutcome outcome;
-    Open();
-    curl_multi_add_handle(m_multi, m_easy);
-    const std::uint64_t start = m_clock.TickMs();
-    bool done = false;
-    while (!done) {
+    CurlPumped result;
+    const std::uint64_t start = clock.TickMs();
+    while (!result.done) {
         int running = 0;
-        curl_multi_perform(m_multi, &running);
+        curl_multi_perform(multi, &running);
         int queued = 0;
-        while (CURLMsg* message = curl_multi_info_read(m_multi, &queued)) {
+        while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
             if (message->msg != CURLMSG_DONE) continue;
-            outcome.code = message->data.result;
-            done = true;
+            result.outcome.code = message->data.result;
+            result.done = true;
         }
-        if (done || running == 0) break;
+        if (result.done || running == 0) break;
 
-        std::uint64_t elapsed = m_clock.TickMs() - start;
+        std::uint64_t elapsed = clock.TickMs() - start;
         if (elapsed >= static_cast<std::uint64_t>(timeoutMs)) {
-            outcome.timedOut = true;
+            result.outcome.timedOut = true;
             break;
         }
         long curlWait = -1;
-        curl_multi_timeout(m_multi, &curlWait);
+        curl_multi_timeout(multi, &curlWait);
         int wait = std::min<int>(kPumpIntervalMs, static_cast<int>(timeoutMs - elapsed));
         if (curlWait >= 0) wait = std::min<int>(wait, static_cast<int>(curlWait));
 
         // The pump waits for a readable descriptor only: a socket that libcurl wants to
         // write to (a connect in progress, a large upload) is looked at directly and
         // the pump only takes its events meanwhile.
-        CurlWaitSockets sockets = WaitSocketsOf(m_multi);
-        int readFd = sockets.readFd;
+        CurlWaitSockets sockets = WaitSocketsOf(multi);
+        result.lastSocket = sockets.readFd >= 0 ? sockets.readFd : sockets.writeFd;
         if (sockets.writeFd >= 0) {
             pollfd p{sockets.writeFd, POLLOUT, 0};
             if (::poll(&p, 1, 0) > 0) wait = 0;
             else wait = std::min(wait, 5);
         }
-        PumpResult pumped = m_pump.Wait(std::max(wait, 0), readFd, takeEvents);
-        if (pumped != PumpResult::Continue) {
-            outcome.cancelled = true;
+        if (pump.Wait(std::max(wait, 0), sockets.readFd, takeEvents) != PumpResult::Continue) {
+            result.outcome.cancelled = true;
             break;
         }
     }
+    return result;
+}
+
+CurlOutcome CCurlSession::Perform(int timeoutMs, bool takeEvents)
+{
+    Open();
+    curl_multi_add_handle(m_multi, m_easy);
+    const CurlPumped pumped = PumpTransfer(m_multi, m_pump, m_clock, timeoutMs, takeEvents);
+    CurlOutcome outcome = pumped.outcome;
+    const bool done = pumped.done;
     if (done) curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &outcome.responseCode);
     outcome.error = m_errorBuffer;
     if (outcome.error.empty() && outcome.code != CURLE_OK) outcome.error = curl_easy_strerror(outcome.code);

@@ -76,4 +76,14 @@ struct CurlWaitSockets {
 };
 CurlWaitSockets WaitSocketsOf(CURLM* multi);
 
+// Drives the transfer added to multi until it is done (outcome.code set, done true), at
+// most timeoutMs milliseconds, or until the pump says stop. lastSocket is the socket
+// libcurl last waited on (-1: none), so that a caller can cut off an attempt in flight.
+struct CurlPumped {
+    CurlOutcome outcome;
+    bool done = false;
+    int lastSocket = -1;
+};
+CurlPumped PumpTransfer(CURLM* multi, IEventPump& pump, const IClock& clock, int timeoutMs, bool takeEvents);
+
 }  // namespace corvane

@@ -65,40 +65,10 @@ CurlOutcome CCurlStream::Open(const StreamLogin& login, int timeoutMs)
     curl_easy_setopt(m_easy, CURLOPT_PASSWORD, login.password.c_str());
     curl_multi_add_handle(m_multi, m_easy);
 
-    CurlOutcome outcome;
-    const std::uint64_t start = m_clock.TickMs();
-    bool done = false;
-    int connecting = -1;  // the socket of the attempt, shut down when it is cut off
-    while (!done) {
-        int running = 0;
-        curl_multi_perform(m_multi, &running);
-        int queued = 0;
-        while (CURLMsg* message = curl_multi_info_read(m_multi, &queued)) {
-            if (message->msg != CURLMSG_DONE) continue;
-            outcome.code = message->data.result;
-            done = true;
-        }
-        if (done || running == 0) break;
-        std::uint64_t elapsed = m_clock.TickMs() - start;
-        if (elapsed >= static_cast<std::uint64_t>(timeoutMs)) {
-            outcome.timedOut = true;
-            break;
-        }
-        long curlWait = -1;
-        curl_multi_timeout(m_multi, &curlWait);
-        int wait = std::min<int>(kPumpIntervalMs, static_cast<int>(timeoutMs - elapsed));
-        if (curlWait >= 0) wait = std::min<int>(wait, static_cast<int>(curlWait));
-        CurlWaitSockets sockets = WaitSocketsOf(m_multi);
-        connecting = sockets.readFd >= 0 ? sockets.readFd : sockets.writeFd;
-        if (sockets.writeFd >= 0) {
-            pollfd p{sockets.writeFd, POLLOUT, 0};
-            wait = ::poll(&p, 1, 0) > 0 ? 0 : std::min(wait, 5);
-        }
-        if (m_pump.Wait(std::max(wait, 0), sockets.readFd, true) != PumpResult::Continue) {
-            outcome.cancelled = true;
-            break;
-        }
-    }
+    const CurlPumped pumped = PumpTransfer(m_multi, m_pump, m_clock, timeoutMs, true);
+    CurlOutcome outcome = pumped.outcome;
+    const bool done = pumped.done;
+    const int connecting = pumped.lastSocket;  // the socket of the attempt, shut down when it is cut off
     outcome.error = m_errorBuffer;
     if (outcome.error.empty() && outcome.code != CURLE_OK) outcome.error = curl_easy_strerror(outcome.code);
     if (!done && connecting >= 0) ::shutdown(connecting, SHUT_RDWR);
