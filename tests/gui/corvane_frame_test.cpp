@@ -69,18 +69,6 @@ private slots:
         for (StatusPane pane : {StatusPane::Monitoring, StatusPane::Call, StatusPane::Pim, StatusPane::Mail})
             QCOMPARE(Pane(pane), QString());
 
-        h->state->ToggleMonitorPhone();
-        QCOMPARE(Pane(StatusPane::Call), QStringLiteral("CALL"));
-        h->state->ToggleMonitorPhone();
-        QCOMPARE(Pane(StatusPane::Call), QString());
-
-        Frame().ShowSwitches(SwitchState{true, true, true, false, false});
-        QCOMPARE(Pane(StatusPane::Call), QStringLiteral("CALL"));
-        QCOMPARE(Pane(StatusPane::Pim), QStringLiteral("PIM"));
-        QCOMPARE(Pane(StatusPane::Mail), QStringLiteral("MAIL"));
-        Frame().ShowSwitches(SwitchState{});
-        QCOMPARE(Pane(StatusPane::Pim), QString());
-
         h->state->Commands().Execute("QueuePage", "Bob/one");
         h->state->Commands().Execute("QueuePage", "Bob/two");
         QCOMPARE(Pane(StatusPane::Queue), QStringLiteral("2"));
@@ -91,30 +79,9 @@ private slots:
         QCOMPARE(Pane(StatusPane::Message), QStringLiteral("Ready"));
     }
 
-    void MonitorWithoutScreenSaverChecksItselfAndRenamesTheWindow()
+    void TheCallerIdPopupShowsItsStateAsACheckMark()
     {
         StartWithBob();
-        Frame().ManualMonitoringAction()->trigger();
-        QVERIFY(h->state->Monitoring().MonitoringActive());
-        QVERIFY(Frame().ManualMonitoringAction()->isChecked());
-        QCOMPARE(Pane(StatusPane::Monitoring), QStringLiteral("MONITORING"));
-        QCOMPARE(Frame().windowTitle(), QStringLiteral("Corvane - Monitoring"));
-        Frame().ManualMonitoringAction()->trigger();
-        QVERIFY(!h->state->Monitoring().MonitoringActive());
-        QVERIFY(!Frame().ManualMonitoringAction()->isChecked());
-        QCOMPARE(Pane(StatusPane::Monitoring), QString());
-        QCOMPARE(Frame().windowTitle(), QStringLiteral("Corvane"));
-    }
-
-    void PauseAndCallerIdPopupShowTheirStateAsCheckMarks()
-    {
-        StartWithBob();
-        Frame().PauseAction()->trigger();
-        QVERIFY(h->state->Switches().paused);
-        QVERIFY(Frame().PauseAction()->isChecked());
-        Frame().PauseAction()->trigger();
-        QVERIFY(!Frame().PauseAction()->isChecked());
-
         // No to the question: nothing changes, the check mark included.
         h->boxes.answers.push_back(MbAnswer::No);
         Frame().CallerIdPopupAction()->trigger();
@@ -206,22 +173,6 @@ private slots:
         // Once the page is over, Exit closes.
         Frame().RequestExit();
         QVERIFY(Frame().Closed());
-    }
-
-    void TheCloseTopicDuringAPageClosesOnTheFirstTickAfterIt()
-    {
-        StartWithBob();
-        h->transports.sendScripts.push_back([&](std::vector<AddedPage>&) {
-            h->state->Commands().Execute("Close", "");
-            h->pump.Wait(20, -1, true);
-            return 0;
-        });
-        Send("Bob/hello");
-        Frame().TickNow();
-        QVERIFY(!Frame().Closed());
-        Frame().TickNow();
-        QVERIFY(Frame().Closed());
-        QCOMPARE(h->shutdowns, 1);
     }
 
     void AutoExitAfterARunClosesWithoutARefusal()

@@ -206,10 +206,12 @@ private slots:
             Action(t.id)->trigger();
             QVERIFY(Action(t.id)->isChecked());
             QCOMPARE(Frame().PaneText(t.pane), QString(t.shown));
+            if (t.id == cmd::ManualMonitoring) QCOMPARE(Frame().windowTitle(), QString("Corvane - Monitoring"));
             Action(t.id)->trigger();
             QVERIFY(!Action(t.id)->isChecked());
             QCOMPARE(Frame().PaneText(t.pane), QString());
         }
+        QCOMPARE(Frame().windowTitle(), QString("Corvane"));
         Action(cmd::PauseQueue)->trigger();
         QVERIFY(h->state->Switches().paused && Action(cmd::PauseQueue)->isChecked());
         Frame().ShowSwitches(SwitchState{false, false, true, false, false});

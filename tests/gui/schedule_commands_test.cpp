@@ -89,10 +89,6 @@ private slots:
         QVERIFY(toggle->isChecked());
         QCOMPARE(h->frame->PaneText(StatusPane::Pim), QString("PIM"));
         QCOMPARE(h->settings.Get(key::ScheduleReminders), std::string("1"));
-        toggle->trigger();
-        QVERIFY(!toggle->isChecked());
-        QCOMPARE(h->frame->PaneText(StatusPane::Pim), QString());
-        QCOMPARE(h->settings.Get(key::ScheduleReminders), std::string("0"));
     }
 };
 
