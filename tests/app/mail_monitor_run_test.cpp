@@ -1,12 +1,9 @@
 // The e-mail monitor as the program runs it, against the real IMAP server (dovecot), the
 // paging central's own process reached over TCP (TAP) and a real SNPP server: monitoring
-// on, the first scan, the pages of new mail, the user's return, and a mail server that is
-// down when monitoring starts.
+// on, the first scan, the pages of new mail and the user's return.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <sys/time.h>
 
 #include <thread>
 
@@ -47,27 +44,6 @@ private:
 std::string Mail(const std::string& from, const std::string& subject, const std::string& body)
 {
     return "From: " + from + "\r\nTo: desk@example.org\r\nSubject: " + subject + "\r\n\r\n" + body + "\r\n";
-}
-
-// A message the server takes as received at `received` (a Maildir message's time is its file's).
-void DeliverMailAt(const std::string& maildir, const std::string& raw, std::time_t received)
-{
-    const std::string path = maildir + "/new/" + DeliverMail(maildir, raw);
-    const timeval times[2] = {{received, 0}, {received, 0}};
-    ::utimes(path.c_str(), times);
-}
-
-int ClosedPort()
-{
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
 }
 
 class MailMonitorRunTest : public ::testing::Test {
@@ -214,29 +190,6 @@ TEST_F(MailMonitorRunTest, AHugeMessageWithBinaryHeadersIsCutToThePagersOnePage)
     const std::string logged = dir.Read("log.txt");
     EXPECT_EQ(logged, "03/07/01 09:06AM Sam: Mail From: Ops Desk \xC3\xBF Sub: down " + std::string(80 - 33, 'x') + "\n")
         << logged;
-}
-
-TEST_F(MailMonitorRunTest, AServerDownAtTheStartKeepsTheSwitchTellsOnceAndPagesWhatCameOnceItIsBack)
-{
-    SavePagers(false);
-    settings.Write(key::MailImapServer, Inbox(ClosedPort()));
-    DeliverMailAt(maildir, Mail("Ops <ops@example.org>", "old down", "There before."), clock.Now() - 10);
-    Create();
-    EXPECT_EQ(boxes.Texts(), "Mail Error: Error attempting to open the mail session.  Please insure your mail "
-                             "software is installed correctly.\n");
-    EXPECT_EQ(settings.Get(key::MailMonitor), "1");
-    EXPECT_TRUE(frame.switches.mail);
-
-    state.Monitoring().ToggleManualMonitoring();
-    Tick(1);  // no warnings: there are a filter and a pager for mail
-    DeliverMailAt(maildir, Mail("Ops <ops@example.org>", "new down", "Came while the server was away."),
-                  clock.Now() + 10);
-    Tick(61);
-    EXPECT_EQ(boxes.shown.size(), 1u);  // tried again without a word
-    settings.Write(key::MailImapServer, Inbox(imapPort));
-    Tick(61);
-    EXPECT_EQ(snpp.Pages(), (SnppPages{{"5552002", "Mail From: Ops Sub: new down Msg: Came while the server was away."}}));
-    EXPECT_EQ(boxes.shown.size(), 1u);
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 
 #include <filesystem>
 
-#include "app/core/password.h"
 #include "app/core/print_tables.h"
 #include "app/gui/dialogs/page_log_dialog.h"
 #include "app/gui/dialogs/print_commands.h"
@@ -114,14 +113,10 @@ private slots:
     }
     void cleanup() { f.reset(); }
 
-    void aMissingFileIsRefusedAndThePasswordGuardsTheCommand()
+    void aMissingFileIsRefused()
     {
         QVERIFY(!ViewLog("nothing.txt"));
         QCOMPARE(f->LastBox(), QString("View Page Log File Error: The selected log file does not exist."));
-        StorePassword(f->settings, "pw");
-        OnNextModal([](QWidget* ask) { ClickCancel(ask); });
-        QVERIFY(!f->commands->ViewPageLog());
-        QCOMPARE(f->boxes.shown.size(), std::size_t{1});
     }
 
     void theEntriesTheirMessagesAndResubmit()

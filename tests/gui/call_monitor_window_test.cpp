@@ -1,8 +1,6 @@
-// The call monitor in the main window: the Monitor Phone switch on the toolbar and in the
-// Action menu, the caller-ID pop-up that follows a call and closes with OK, and the Voice
-// button that has the monitor modem dial the selected pager's number.
+// The call monitor in the main window: the caller-ID pop-up that follows a call and closes
+// with OK, and the Voice button that has the monitor modem dial the selected pager's number.
 
-#include <QAction>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
@@ -10,7 +8,6 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
-#include <QToolBar>
 #include <QTreeView>
 
 #include "app/gui/dialogs/caller_id_popup_window.h"
@@ -43,22 +40,6 @@ private slots:
         h->ports.line.fd = -1;
     }
     void cleanup() { h.reset(); }
-
-    void MonitorPhoneTogglesWithItsCheckMarkAndPane()
-    {
-        h->SavePagers({{"Bob", {}, "SNPP:one:444", "", "", kAutoCallMonitor}});
-        h->Start();
-        QAction* phone = Frame().MonitorPhoneAction();
-        QVERIFY(Frame().findChild<QToolBar*>("toolbar")->actions().contains(phone));
-        QVERIFY(!phone->isChecked());
-        phone->trigger();
-        QVERIFY(phone->isChecked());
-        QCOMPARE(h->settings.Get(key::MonitorPhone), std::string("1"));
-        QCOMPARE(Frame().PaneText(StatusPane::Call), QStringLiteral("CALL"));
-        phone->trigger();
-        QVERIFY(!phone->isChecked());
-        QCOMPARE(Frame().PaneText(StatusPane::Call), QString());
-    }
 
     void ThePopupShowsTheCallAsItArrivesAndOkClosesIt()
     {
