@@ -5,15 +5,14 @@
 
 #include <QDialog>
 
+#include <memory>
+
 #include "directory/predefined_messages.h"
 #include "engine/manual_send.h"
 
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
-
 namespace corvane {
+
+class CMessageFields;
 
 inline constexpr const char* kPagerMessageTitle = "Pager Message";
 inline constexpr const char* kPagerMessageText =
@@ -33,6 +32,7 @@ class CPagerMessageDialog final : public QDialog {
     Q_OBJECT
 public:
     explicit CPagerMessageDialog(const PagerMessageSetup& setup, QWidget* parent = nullptr);
+    ~CPagerMessageDialog() override;
 
     PromptedTexts Texts() const;
     QString Hint() const;
@@ -47,15 +47,8 @@ public slots:
     void reject() override;
 
 private:
-    void OnAlphaChanged();
-    void OnPredefinedChosen(int index);
-    void UpdateHint();
-
     PagerMessageSetup m_setup;
-    QPlainTextEdit* m_alpha = nullptr;
-    QLineEdit* m_numeric = nullptr;
-    QComboBox* m_predefined = nullptr;
-    QLabel* m_hint = nullptr;
+    std::unique_ptr<CMessageFields> m_fields;
     bool m_done = false;
 };
 

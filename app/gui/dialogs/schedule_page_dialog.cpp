@@ -2,20 +2,17 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/core/prepare_send.h"
+#include "app/gui/dialogs/message_fields.h"
 #include "app/gui/dialogs/qt_text.h"
-#include "engine/page_text.h"
 
 namespace corvane {
 namespace {
@@ -51,9 +48,10 @@ CSchedulePageDialog::CSchedulePageDialog(const SchedulePageSetup& setup,
     layout->addWidget(buttons);
 
     UpdateRepeat();
-    UpdateHint();
     m_month->setFocus();
 }
+
+CSchedulePageDialog::~CSchedulePageDialog() = default;
 
 QWidget* CSchedulePageDialog::BuildDate()
 {
@@ -121,53 +119,11 @@ QWidget* CSchedulePageDialog::BuildRepeat()
 
 QWidget* CSchedulePageDialog::BuildMessage()
 {
-    const PagerMessageSetup& s = m_setup.message;
     auto* frame = new QGroupBox("Message", this);
-    auto* alphaLabel = new QLabel("Alphanumeric Message", frame);
-    alphaLabel->setObjectName("alphaLabel");
-    m_alpha = new QPlainTextEdit(frame);
-    m_alpha->setObjectName("alpha");
-    m_alpha->setTabChangesFocus(true);
-    auto* numericLabel = new QLabel("Numeric Message", frame);
-    numericLabel->setObjectName("numericLabel");
-    m_numeric = new QLineEdit(frame);
-    m_numeric->setObjectName("numeric");
-    alphaLabel->setBuddy(m_alpha);
-    numericLabel->setBuddy(m_numeric);
-    auto* predefinedLabel = new QLabel("Pre-Defined", frame);
-    m_predefined = new QComboBox(frame);
-    m_predefined->setObjectName("predefined");
-    predefinedLabel->setBuddy(m_predefined);
-    for (const PredefinedMessage& message : s.predefined) m_predefined->addItem(ToQt(message.Name));
-    m_predefined->setCurrentIndex(-1);
-    // Without a box to fill there is nothing to choose a pre-defined message for.
-    const bool offered = !s.predefined.empty() && (s.needs.alpha || s.needs.numeric);
-    m_predefined->setEnabled(offered);
-    predefinedLabel->setEnabled(offered);
-    alphaLabel->setEnabled(s.needs.alpha);
-    m_alpha->setEnabled(s.needs.alpha);
-    numericLabel->setEnabled(s.needs.numeric);
-    m_numeric->setEnabled(s.needs.numeric);
-
-    m_hint = new QLabel(frame);
-    m_hint->setObjectName("hint");
-    auto* hintRow = new QHBoxLayout;
-    hintRow->addWidget(new QLabel("It will require", frame));
-    hintRow->addWidget(m_hint);
-    hintRow->addWidget(new QLabel("alphanumeric message above.", frame));
-    hintRow->addStretch();
-
-    auto* grid = new QGridLayout(frame);
-    grid->addWidget(predefinedLabel, 0, 0);
-    grid->addWidget(m_predefined, 0, 1);
-    grid->addWidget(alphaLabel, 1, 0, Qt::AlignTop);
-    grid->addWidget(m_alpha, 1, 1);
-    grid->addWidget(numericLabel, 2, 0);
-    grid->addWidget(m_numeric, 2, 1);
-    grid->addLayout(hintRow, 3, 0, 1, 2);
-
-    connect(m_alpha, &QPlainTextEdit::textChanged, this, &CSchedulePageDialog::OnAlphaChanged);
-    connect(m_predefined, &QComboBox::activated, this, &CSchedulePageDialog::OnPredefinedChosen);
+    m_fields = std::make_unique<CMessageFields>(frame, m_setup.message, [this] { accept(); });
+    QGridLayout* grid = m_fields->Grid();
+    grid->addLayout(m_fields->HintRow(), 3, 0, 1, 2);
+    frame->setLayout(grid);
     return frame;
 }
 
@@ -191,50 +147,15 @@ ScheduleFields CSchedulePageDialog::Fields() const
     f.limited = f.unit != kUnitNone && m_limited->isChecked();
     f.remaining = FromQt(m_remaining->text());
     f.skipIfMissed = m_skip->isChecked();
-    f.alphaText = FromQt(m_alpha->toPlainText());
-    f.numericText = FromQt(m_numeric->text());
+    const PromptedTexts texts = m_fields->Texts();
+    f.alphaText = texts.alpha;
+    f.numericText = texts.numeric;
     return f;
 }
 
 QString CSchedulePageDialog::Hint() const
 {
-    return m_hint->text();
-}
-
-void CSchedulePageDialog::OnAlphaChanged()
-{
-    std::string text = FromQt(m_alpha->toPlainText());
-    if (TakeReturnAsOk(text, m_setup.message.promptUseReturn)) {
-        {
-            QSignalBlocker block(m_alpha);
-            m_alpha->setPlainText(ToQt(text));
-            m_alpha->moveCursor(QTextCursor::End);
-        }
-        UpdateHint();
-        accept();
-        return;
-    }
-    UpdateHint();
-}
-
-void CSchedulePageDialog::OnPredefinedChosen(int index)
-{
-    const auto& predefined = m_setup.message.predefined;
-    if (index < 0 || static_cast<std::size_t>(index) >= predefined.size()) return;
-    const PredefinedMessage& message = predefined[static_cast<std::size_t>(index)];
-    if (m_setup.message.needs.alpha) {
-        QSignalBlocker block(m_alpha);
-        m_alpha->setPlainText(ToQt(message.AlphaText));
-    }
-    if (m_setup.message.needs.numeric) m_numeric->setText(ToQt(message.NumericText));
-    UpdateHint();
-}
-
-void CSchedulePageDialog::UpdateHint()
-{
-    const PagerMessageSetup& s = m_setup.message;
-    m_hint->setText(ToQt(PageCountHint(s.suffixLength, FromQt(m_alpha->toPlainText()).size(), s.signatureLength,
-                                       s.needs.minAlphaLength)));
+    return m_fields->Hint();
 }
 
 void CSchedulePageDialog::accept()

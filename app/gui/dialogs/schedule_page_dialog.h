@@ -7,12 +7,14 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "app/gui/dialogs/pager_message_dialog.h"
 #include "pim/schedule_entry.h"
 
 class QButtonGroup;
 class QCheckBox;
+class QLineEdit;
 
 namespace corvane {
 
@@ -31,6 +33,7 @@ public:
     // then closes), false to keep it open (the reason has been shown).
     CSchedulePageDialog(const SchedulePageSetup& setup, std::function<bool(const ScheduleFields&)> schedule,
                         QWidget* parent = nullptr);
+    ~CSchedulePageDialog() override;
 
     ScheduleFields Fields() const;
     QString Hint() const;
@@ -47,9 +50,6 @@ private:
     QWidget* BuildDate();
     QWidget* BuildRepeat();
     QWidget* BuildMessage();
-    void OnAlphaChanged();
-    void OnPredefinedChosen(int index);
-    void UpdateHint();
     void UpdateRepeat();
 
     SchedulePageSetup m_setup;
@@ -63,10 +63,7 @@ private:
     QCheckBox* m_limited = nullptr;
     QLineEdit* m_remaining = nullptr;
     QCheckBox* m_skip = nullptr;
-    QPlainTextEdit* m_alpha = nullptr;
-    QLineEdit* m_numeric = nullptr;
-    QComboBox* m_predefined = nullptr;
-    QLabel* m_hint = nullptr;
+    std::unique_ptr<CMessageFields> m_fields;
     bool m_done = false;
 };
 
