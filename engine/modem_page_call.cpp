@@ -548,24 +548,32 @@ int CModemPageCall::DialNumeric(const std::string& pin, const std::string& pinDe
     if (!pinKeys.empty()) command += pinKeys + std::string(static_cast<std::size_t>(pinDelay / 2), ',');
     command += digits + m.settings.Get(key::NumericPostChar) + kCr;
 
+    // Busy once everything was keyed: the paging company took the page and hung up.
+    return DialUntilSilent(command, replyWaitMs, kRedialPauseMs, static_cast<std::uint64_t>(dialMs));
+}
+
+int CModemPageCall::DialUntilSilent(const std::string& command, int waitMs, int pauseMs,
+                                    std::uint64_t busyMeansTakenMs)
+{
     int lastReply = 0;
     for (;;) {
         if (m_dials > 0) {
             Status(lastReply == 2 ? "Busy, waiting 10 seconds for retry" : "No dialtone, waiting 10 seconds for retry");
             if (!WriteChecked("\r")) return HangUpWith(kCallWriteError);
-            if (Pause(kRedialPauseMs)) return kCallCancelled;
+            if (Pause(pauseMs)) return kCallCancelled;
         }
         Status("Dialing " + m_dialString);
         ++m_dials;
         PurgeReceive();
         if (!WriteChecked(command)) return HangUpWith(kCallWriteError);
-        int reply = WaitFor(replyWaitMs, {kReplyNoDialtone, kReplyBusy, kReplyNoDialTone});
+        int reply = WaitFor(waitMs, {kReplyNoDialtone, kReplyBusy, kReplyNoDialTone});
         if (reply < 0) return HangUpWith(kCallCancelled);
-        // Silence from a line that has gone away is no sign that the page was taken.
+        // Silence from a line that has gone away is no sign that the call went through.
         if (reply == 0 && m_portFailed) return kCallWriteError;
-        // Busy once everything was keyed: the paging company took the page and hung up.
-        if (reply == 2 && m_lastWaitMs >= static_cast<std::uint64_t>(dialMs)) reply = 0;
+        if (reply == 2 && m_lastWaitMs >= busyMeansTakenMs) reply = 0;
         if (reply == 0) {
+            // No complaint in all that time: the call went through. The modem lets go of
+            // the line (for a voice call the handset keeps it).
             Status("Hanging up");
             HangUp();
             return kCallOk;

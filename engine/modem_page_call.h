@@ -123,6 +123,10 @@ private:
     int LogOffAndHangUp(int lastFailure, int lastBlockResult);
     int DialNumeric(const std::string& pin, const std::string& pinDelayText, const std::string& digits);
     int DialVoice();
+    // Dials command until the modem stays silent for waitMs (the call went through: the
+    // modem hangs up, kCallOk), up to the dial attempts with pauseMs between dials. A
+    // BUSY after busyMeansTakenMs means the far end hung up after taking the page.
+    int DialUntilSilent(const std::string& command, int waitMs, int pauseMs, std::uint64_t busyMeansTakenMs);
 
     // Waits for one of the replies: its 1-based index, 0 on time-out, -1 on cancel.
     int WaitFor(int timeoutMs, std::initializer_list<std::string_view> replies);

@@ -3,9 +3,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 
 #include "engine/modem_page_call.h"
-#include "modem/modem_control.h"
 
 namespace corvane {
 namespace {
@@ -27,32 +27,8 @@ int CModemPageCall::VoiceDial()
 int CModemPageCall::DialVoice()
 {
     const int waitMs = std::clamp(m_postDialDelay, 0, (INT_MAX - kVoiceExtraWaitMs) / 1000) * 1000 + kVoiceExtraWaitMs;
-    int lastReply = 0;
-    for (;;) {
-        if (m_dials > 0) {
-            Status(lastReply == 2 ? "Busy, waiting 10 seconds for retry" : "No dialtone, waiting 10 seconds for retry");
-            if (!WriteChecked("\r")) return HangUpWith(kCallWriteError);
-            if (Pause(kVoiceRedialPauseMs)) return kCallCancelled;
-        }
-        Status("Dialing " + m_dialString);
-        ++m_dials;
-        PurgeReceive();
-        if (!WriteChecked(DialLine() + "\r")) return HangUpWith(kCallWriteError);
-        const int reply = WaitFor(waitMs, {kReplyNoDialtone, kReplyBusy, kReplyNoDialTone});
-        if (reply < 0) return HangUpWith(kCallCancelled);
-        // A modem that went away is not a call the user has taken.
-        if (reply == 0 && m_portFailed) return kCallWriteError;
-        if (reply == 0) {
-            // No complaint in all that time: the user is on the line. The modem lets go
-            // of it; the handset keeps the call.
-            Status("Hanging up");
-            HangUp();
-            return kCallOk;
-        }
-        lastReply = reply;
-        if (m_dials <= m_dialAttempts) continue;
-        return reply == 2 ? kCallBusy : kCallNoDialtone;
-    }
+    // A BUSY is never a call taken: the user was to pick up.
+    return DialUntilSilent(DialLine() + "\r", waitMs, kVoiceRedialPauseMs, UINT64_MAX);
 }
 
 }  // namespace corvane
