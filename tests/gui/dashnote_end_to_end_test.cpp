@@ -35,13 +35,9 @@ private slots:
     void ADashnoteWithTwoPagersChosenFromTheMenuReachesThePagingCentral()
     {
         CTempDir root;
-        for (const char* sub : {"data", "config", "sysconf", "run", "sim"}) ::mkdir(root.File(sub).c_str(), 0700);
         const std::string dataDir = root.File("data/");
         CScopedEnvironment environment;
-        environment.Set("XDG_CONFIG_HOME", root.File("config"));
-        environment.Set("CORVANE_SYSCONFDIR", root.File("sysconf"));
-        environment.Set("XDG_RUNTIME_DIR", root.File("run"));
-        QVERIFY(::chdir(dataDir.c_str()) == 0);
+        QVERIFY(environment.EnterFreshUser(root.path()));
         {
             // Three alphanumeric pagers of one paging company.
             CMemorySettings settings;

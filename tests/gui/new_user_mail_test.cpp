@@ -85,19 +85,13 @@ private slots:
         if (imapPort == 0) QSKIP("needs the imap test server (ctest)");
         const std::string user = "newuser" + std::to_string(::getpid());
         const std::string maildir = AddImapUser(user, "Pa55 word");
-        QTest::qWait(1100);  // the server reads its users once a second
         CPerlSnppServer snpp;
         QVERIFY(snpp.running());
 
         CTempDir root;
-        for (const char* sub : {"data", "config", "sysconf", "run"}) ::mkdir(root.File(sub).c_str(), 0700);
         CScopedEnvironment environment;
-        environment.Set("XDG_CONFIG_HOME", root.File("config"));
-        environment.Set("CORVANE_SYSCONFDIR", root.File("sysconf"));
-        environment.Set("XDG_RUNTIME_DIR", root.File("run"));
-        // Started in an empty folder without -W: that folder is the data directory.
+        QVERIFY(environment.EnterFreshUser(root.path()));
         const std::string dataDir = root.File("data/");
-        QVERIFY(::chdir(dataDir.c_str()) == 0);
 
         // The program is declared after what it is given, so that it ends before them.
         CSteppedClock clock;

@@ -66,15 +66,11 @@ private slots:
     void ANewUserConfiguresEverythingInTheWindowsAndPagesThePagingCentral()
     {
         CTempDir root;
-        for (const char* sub : {"data", "config", "sysconf", "run", "sim"}) ::mkdir(root.File(sub).c_str(), 0700);
         const std::string dataDir = root.File("data/");
         CScopedEnvironment environment;
-        environment.Set("XDG_CONFIG_HOME", root.File("config"));
-        environment.Set("CORVANE_SYSCONFDIR", root.File("sysconf"));
-        environment.Set("XDG_RUNTIME_DIR", root.File("run"));
         // Started in an empty folder without -W: that folder is the data directory, and
         // the page log "log.txt" is written there.
-        QVERIFY(::chdir(dataDir.c_str()) == 0);
+        QVERIFY(environment.EnterFreshUser(root.path()));
 
         sim::CSimProcess central;
         QVERIFY(central.Start(root.File("sim/"), "dial-reply-ms 500\nreply-delay-ms 50\ngo-ahead-delay-ms 100\n"));

@@ -1,6 +1,7 @@
 #pragma once
 // Environment variables and the working directory of one test, put back afterwards.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -31,6 +32,19 @@ public:
         const char* old = std::getenv(name.c_str());
         m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
         ::setenv(name.c_str(), value.c_str(), 1);
+    }
+
+    // A user who has never run the program, under root (a folder path ending in '/'):
+    // its folders data/, config/, sysconf/, run/ and sim/ made, the settings and the
+    // runtime directory pointed there, and data/ the working directory (the program
+    // started without -W takes it as its data directory). False when it cannot be entered.
+    bool EnterFreshUser(const std::string& root)
+    {
+        for (const char* sub : {"data", "config", "sysconf", "run", "sim"}) ::mkdir((root + sub).c_str(), 0700);
+        Set("XDG_CONFIG_HOME", root + "config");
+        Set("CORVANE_SYSCONFDIR", root + "sysconf");
+        Set("XDG_RUNTIME_DIR", root + "run");
+        return ::chdir((root + "data/").c_str()) == 0;
     }
 
 private:
